@@ -1,0 +1,16 @@
+// input/ventana.cpp — the redraw request and the exits, through GLUT and the C library.
+#include "input/ventana.h"
+
+#include <GL/glut.h>
+
+#include <cstdlib>
+
+void pedir_redibujo()
+{
+    glutPostRedisplay();
+}
+
+void terminar_programa(int estado)
+{
+    std::exit(estado);
+}

@@ -1,0 +1,20 @@
+// render/escena.h — the 3D scene: light, camera and the frame of board, discs and cursor.
+#ifndef VOLTARO_RENDER_ESCENA_H
+#define VOLTARO_RENDER_ESCENA_H
+
+// One-time GL state, right after the window is created and while the model-view matrix is still
+// the identity: smooth shading, lighting, depth test and light 0, fixed relative to the viewer.
+void iniciar_iluminacion();
+
+// GLUT reshape callback: viewport, a 30-degree perspective with the window's aspect, and the
+// camera above and beyond the outer corner of square (7,7), looking at the corner of (0,0).
+// A height of 0 (a minimised window) is taken as 1.
+void reshape(int ancho, int alto);
+
+// GLUT display callback: draws one frame and recounts the discs into numx and num0.
+void display();
+
+// Draws one disc, a flat tile over the centre of the square whose frame is current.
+void ficha();
+
+#endif

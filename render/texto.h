@@ -1,0 +1,22 @@
+// render/texto.h — the bitmap texts of the window, placed at points of the 3D scene.
+#ifndef VOLTARO_RENDER_TEXTO_H
+#define VOLTARO_RENDER_TEXTO_H
+
+// Draws `texto` from the current raster position in GLUT's Helvetica bitmap font of `tamano`
+// points, 12 or 18; any other size draws nothing.
+void EscribirTexto(const char *texto, int tamano);
+
+// The board labels: the column numbers 1-8 along z = 0 and the row letters A-H along x = 0.
+void ejes();
+
+// The title, the help lines, the last move, the status message and the two disc counts.
+void mensajes();
+
+// The text of status message `codigo` (0 to 6), or nullptr for the codes that show none.
+const char *texto_mensaje(int codigo);
+
+// Writes into `linea` (of `largo` bytes) the last-move line that the window shows now, and
+// returns false, leaving `linea` empty, when no line is shown.
+bool linea_ultima_tirada(char *linea, int largo);
+
+#endif

@@ -1,0 +1,53 @@
+// tests/apoyo/perft.cpp — perft over the move engine's test and play modes.
+#include "apoyo/perft.h"
+
+#include <cstring>
+
+#include "game/estado.h"
+#include "game/tirada.h"
+
+namespace {
+
+// True when `jugador` has a legal move: the turn controller's whole-board scan.
+bool puede_tirar(int jugador, int contrario)
+{
+    ptos = 0;
+    for (int fila = 0; fila < TAM; ++fila) {
+        for (int col = 0; col < TAM; ++col) {
+            ejecuta_tirada(jugador, contrario, fila, col, 1, 1);
+        }
+    }
+    return ptos > 0;
+}
+
+} // namespace
+
+std::uint64_t perft(int jugador, int contrario, int profundidad)
+{
+    if (profundidad == 0) {
+        return 1;
+    }
+    if (!puede_tirar(jugador, contrario)) {
+        return puede_tirar(contrario, jugador) ? perft(contrario, jugador, profundidad - 1) : 1;
+    }
+    int guardado[TAM][TAM];
+    std::memcpy(guardado, matriz, sizeof matriz);
+    std::uint64_t hojas = 0;
+    for (int fila = 0; fila < TAM; ++fila) {
+        for (int col = 0; col < TAM; ++col) {
+            if (profundidad == 1) {
+                // The last ply needs only the count of legal squares.
+                ejecuta_tirada(jugador, contrario, fila, col, 1, 0);
+                hojas += ptos > 0;
+                continue;
+            }
+            // An illegal move leaves the board untouched, so only a played one is undone.
+            ejecuta_tirada(jugador, contrario, fila, col, 0, 0);
+            if (ptos > 0) {
+                hojas += perft(contrario, jugador, profundidad - 1);
+                std::memcpy(matriz, guardado, sizeof matriz);
+            }
+        }
+    }
+    return hojas;
+}

@@ -16,8 +16,9 @@ const Dibujo INICIAL = {"........", "........", "........", "...BN...",
                         "...NB...", "........", "........", "........"};
 const Dibujo FILA_3_EMPIEZA_OCUPADA = {"........", "........", "........", "BN.BN...",
                                        "...NB...", "........", "........", "........"};
-const Dibujo COLUMNA_3_OCUPADA_ARRIBA = {"...B....", "...N....", "...B....", "...BN...",
-                                         "...NB...", "........", "........", "........"};
+// Column 3 has gaps at rows 0, 5 and 7; column 4 is occupied from row 0 to row 4.
+const Dibujo COLUMNAS_3_Y_4 = {"....B...", "...BN...", "...NB...", "...BN...",
+                               "...NB...", "........", "...B....", "........"};
 const Dibujo RESTO_DE_FILA_OCUPADO = {"........", "........", "........", "N.BNNNNN",
                                       "BB......", "........", "........", "........"};
 const Dibujo LLENO = {"BBBBBBBB", "NNNNNNNN", "BBBBBBBB", "NNNNNNNN",
@@ -47,9 +48,10 @@ const std::vector<Paso> PASOS = {
     {"abajo desde (2,4) salta las filas 3 y 4", INICIAL, 2, 4, TECLA_ABAJO, 5, 4},
     {"arriba en la fila 0 no se mueve", INICIAL, 0, 3, TECLA_ARRIBA, 0, 3},
     {"abajo en la fila 7 no se mueve", INICIAL, 7, 3, TECLA_ABAJO, 7, 3},
-    {"arriba con la columna ocupada hasta el borde no se mueve", COLUMNA_3_OCUPADA_ARRIBA, 5, 3,
-     TECLA_ARRIBA, 5, 3},
-    {"abajo en esa columna si se mueve", COLUMNA_3_OCUPADA_ARRIBA, 5, 3, TECLA_ABAJO, 6, 3},
+    {"arriba salta cuatro fichas hasta la fila 0", COLUMNAS_3_Y_4, 5, 3, TECLA_ARRIBA, 0, 3},
+    {"abajo salta una ficha hasta la fila 7", COLUMNAS_3_Y_4, 5, 3, TECLA_ABAJO, 7, 3},
+    {"arriba con la columna ocupada hasta el borde no se mueve", COLUMNAS_3_Y_4, 5, 4, TECLA_ARRIBA,
+     5, 4},
     {"F1 no mueve el cursor", INICIAL, 2, 5, TECLA_F1, 2, 5},
 };
 

@@ -143,6 +143,9 @@ TEST(Turno, SalidaYEstadoDeUnaPulsacionPorCaso)
         no_ataca = 3 - p.antes.ataca;
         fin_juego = p.antes.pases;
         pierde_turno = static_cast<std::int8_t>(p.antes.pases);
+        if (p.antes.pases == 1) {
+            msg = p.antes.ataca == 2 ? 2 : 3; // what the other player's pass left showing
+        }
         z_actual = p.antes.z;
         x_actual = p.antes.x;
         const int redibujos = redibujos_pedidos;
@@ -238,8 +241,11 @@ TEST(Turno, UnaJugadaEntreDosPasesReiniciaLaCuenta)
     poner_tablero(SOLO_NEGRAS);
     EXPECT_EQ(espacio(), PERSONA + PRIMER_PASE + volcado(SOLO_NEGRAS));
     EXPECT_EQ(fin_juego, 1);
+    EXPECT_EQ(msg, 3);
     espacio();
     EXPECT_EQ(fin_juego, 0);
+    EXPECT_EQ(pierde_turno, 0);
+    EXPECT_EQ(msg, 0);
     const Dibujo tras_la_maquina = tablero_como_dibujo();
     EXPECT_EQ(espacio(), PERSONA + PRIMER_PASE + volcado(tras_la_maquina));
     EXPECT_EQ(fin_juego, 1);
@@ -281,7 +287,7 @@ TEST(TurnoDeathTest, DosPasesTerminanYElSiguienteEspacioSaleConUno)
     poner_tablero(NADIE_2_1);
     EXPECT_EQ(espacio(), PERSONA + PRIMER_PASE + volcado(NADIE_2_1));
     EXPECT_EQ(play, 1);
-    EXPECT_EQ(espacio(), MAQUINA + SEGUNDO_PASE + "Ha ganado Jugador (blancas)\n" + CIERRE);
+    EXPECT_EQ(espacio(), MAQUINA + SEGUNDO_PASE + GANA_PERSONA);
     EXPECT_EQ(play, 0);
     EXPECT_EXIT(keyboard(TECLA_ESPACIO, 0, 0), testing::ExitedWithCode(1), "");
 }

@@ -1,11 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that a task needs and that are missing: `jugar` (build and play)
-# or `probar` (build and run every test). Uses sudo when not run as root.
+# Installs the Debian packages that a task needs and that are missing: `jugar` (build and play),
+# `probar` (build and run every test), `medir` (build and run the benchmarks), `medir_programa`
+# (measure the whole program) or `paquete` (build the Debian package). Uses sudo when not run as
+# root.
 set -euo pipefail
 
 paquetes=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri)
 if [ "${1:-jugar}" = probar ]; then
-    paquetes+=(googletest libgtest-dev xvfb xauth xdotool x11-utils python3 clang-format)
+    paquetes+=(googletest libgtest-dev xvfb xauth xdotool x11-utils python3 clang-format
+               cppcheck clang-tidy)
+fi
+if [ "${1:-jugar}" = medir ]; then
+    paquetes+=(libbenchmark-dev)
+fi
+# The whole program measured on a private X server, keys typed through XTest, frames profiled
+# with Callgrind (scripts/medir_programa.sh); configuring bench/ needs Google Benchmark too.
+if [ "${1:-jugar}" = medir_programa ]; then
+    paquetes+=(libbenchmark-dev xvfb libx11-dev libxtst-dev valgrind)
+fi
+# The Debian package: dpkg-shlibdeps and `file` work out its dependencies, desktop-file-validate
+# and mandoc check its menu entry and manual page. The tests build and check it too.
+if [ "${1:-jugar}" = paquete ] || [ "${1:-jugar}" = probar ]; then
+    paquetes+=(dpkg-dev file desktop-file-utils mandoc)
 fi
 
 faltan=()

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the game in build/ and makes its Debian package there, then
+# prints the path of the .deb. Install it with `sudo apt install ./build/voltaro_1.0.0_amd64.deb`.
+set -euo pipefail
+raiz=$(cd "$(dirname "$0")/.." && pwd)
+"$raiz/scripts/dependencias.sh" paquete
+"$raiz/scripts/compilar.sh" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLTARO_TESTS=OFF >/dev/null
+cd "$raiz/build"
+if ! salida=$(cpack -G DEB 2>&1); then
+    echo "$salida" >&2
+    exit 1
+fi
+deb=$(sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' <<<"$salida")
+if [ -z "$deb" ]; then
+    echo "$salida" >&2
+    echo "paquete.sh: cpack named no package" >&2
+    exit 1
+fi
+echo "$deb"

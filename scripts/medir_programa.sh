@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the game and the whole-program benchmarks (bench/programa/)
+# in Release in build-medir/, and measures the game on a private Xvfb server at 1920x1080 with
+# Mesa's software renderer, every figure beside a baseline taken in the same run:
+#   - start-up, key to frame, idle CPU and memory, against base_glut, a bare full-screen freeglut
+#     program (conductor);
+#   - one frame of display against a bare clear and swap of the same window (fotograma);
+#   - where a frame's instructions go, by library, under Callgrind.
+# The X server is always stopped. About two minutes, most of it Callgrind.
+set -euo pipefail
+raiz=$(cd "$(dirname "$0")/.." && pwd)
+"$raiz/scripts/dependencias.sh" medir_programa
+
+construccion="$raiz/build-medir"
+cmake -S "$raiz" -B "$construccion" -DCMAKE_BUILD_TYPE=Release -DVOLTARO_BENCH=ON \
+    -DVOLTARO_TESTS=OFF -DVOLTARO_WERROR=ON >/dev/null
+cmake --build "$construccion" --parallel "$(nproc)" \
+    --target voltaro base_glut conductor fotograma marca_fotogramas >/dev/null
+bench="$construccion/bench/programa"
+
+tmp=$(mktemp -d)
+xvfb_pid=
+parar() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$tmp"
+}
+trap parar EXIT
+trap 'exit 130' INT TERM
+mkfifo "$tmp/numero"
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$tmp/numero" 2>"$tmp/xvfb.log" &
+xvfb_pid=$!
+read -r numero <"$tmp/numero"
+export DISPLAY=":$numero"
+unset WAYLAND_DISPLAY MESA_SHADER_CACHE_DISABLE
+
+# Mesa's software renderer, and a shader cache of this run's own, empty at first: the warm-up
+# start-up fills it, as a player's first game does, and the later start-ups find it full.
+export LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe
+export MESA_SHADER_CACHE_DIR="$tmp/cache"
+PRIMEROS=5
+
+# Other work on the machine slows everything: the load averages say how busy it was.
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg); $(nproc) cores"
+echo
+echo "== The game against base_glut, a bare full-screen freeglut program"
+"$bench/conductor" "$bench/libmarca_fotogramas.so" "$construccion/voltaro" "$bench/base_glut"
+echo
+echo "== One frame at 1920x1080, from the call until the X server has it"
+"$bench/fotograma"
+echo
+# The median of one column of numbers.
+mediana() {
+    sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'
+}
+echo "== The first display of a process against the later ones, median of $PRIMEROS processes"
+printf '%-40s %10s %10s %9s\n' "" "first" "later ones" "ratio"
+for cache in con sin; do
+    for _ in $(seq "$PRIMEROS"); do
+        if [ $cache = sin ]; then
+            MESA_SHADER_CACHE_DISABLE=true "$bench/fotograma" --primero
+        else
+            "$bench/fotograma" --primero
+        fi
+    done >"$tmp/primeros"
+    primero=$(cut -d' ' -f1 "$tmp/primeros" | mediana)
+    luego=$(cut -d' ' -f2 "$tmp/primeros" | mediana)
+    que="first display, shader cache full"
+    [ $cache = sin ] && que="first display, no shader cache"
+    awk -v q="$que" -v p="$primero" -v l="$luego" \
+        'BEGIN { printf "%-40s %10.2f %10.2f %8.2fx  ms\n", q, p, l, p / l }'
+done
+echo
+
+# Callgrind, twice on a cache of its own: the first run compiles every shader, the second finds
+# them cached. Millions of instructions per frame, by library.
+export MESA_SHADER_CACHE_DIR="$tmp/cache-perfil"
+for vez in frio caliente; do
+    valgrind -q --tool=callgrind --instr-atstart=no --callgrind-out-file="$tmp/$vez" \
+        "$bench/fotograma" --perfil
+done
+# One "instructions object" line per function of a dump, its own cost only.
+por_objeto() {
+    callgrind_annotate --inclusive=no --threshold=100 "$1" 2>/dev/null |
+        sed -nE 's/^ *([0-9,]+) \( *[0-9.]+%\) .*\[([^]]*)\]$/\1 \2/p' | tr -d ,
+}
+columnas=("$tmp/frio.1:1" "$tmp/caliente.1:1" "$tmp/caliente.2:3" "$tmp/caliente.4:3"
+          "$tmp/caliente.3:3")
+echo "== Where a frame's instructions go (Callgrind; millions per frame, and share)"
+for c in "${columnas[@]}"; do
+    echo "# ${c##*:}"
+    por_objeto "${c%:*}"
+done | awk '
+function grupo(o) {
+    if (o ~ /\/fotograma$/) return 1
+    if (o ~ /libglut/) return 2
+    if (o ~ /swrast_dri/) return 3
+    if (o == "???") return 4
+    if (o ~ /libLLVM/) return 5
+    if (o ~ /libc\.so|libm\.so|libstdc|libgcc|ld-linux|libzstd|libz\.so/) return 6
+    return 7
+}
+/^# / { ++col; fotogramas[col] = $2; next }
+{ n = $1 / fotogramas[col]; s[col, grupo($2)] += n; total[col] += n }
+END {
+    split("the game (display, texts, counts)|freeglut (cube, bitmap font)|Mesa driver (state, vertices, bins, copies)|JIT code (shaders, rasteriser)|LLVM (compile, load shaders)|C libraries (memcpy, memset, zstd)|X, GL dispatch, other", nombre, "|")
+    printf "%-44s %16s %16s %16s %16s %16s\n", "", "first, compiled", "first, cached", "opening", "full board", "clear+swap"
+    for (g = 1; g <= 7; ++g) {
+        printf "%-44s", nombre[g]
+        for (c = 1; c <= col; ++c) printf " %8.3f %6.2f%%", s[c, g] / 1e6, 100 * s[c, g] / total[c]
+        printf "\n"
+    }
+    printf "%-44s", "all"
+    for (c = 1; c <= col; ++c) printf " %8.3f %7s", total[c] / 1e6, ""
+    printf "\n"
+}'
+echo
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

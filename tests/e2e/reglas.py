@@ -141,11 +141,19 @@ def camino(tablero, desde, hasta):
 
 
 def elige_blancas(tablero):
-    """The scripted player's choice for white: the legal square that turns the most discs, the
-    first in reading order among equals; None when white has no legal square."""
-    mejor, eleccion = 0, None
-    for fila, col in legales(tablero, BLANCA):
-        volteadas = sum(len(t) for t in tramos(tablero, fila, col, BLANCA))
-        if volteadas > mejor:
-            mejor, eleccion = volteadas, (fila, col)
-    return eleccion
+    """The scripted person's choice for white: a corner when one is legal, otherwise the legal
+    square that leaves the computer the fewest replies, then the one that turns the fewest discs,
+    the last in reading order among equals; None when white has no legal square. Against the
+    computer's greedy rule this makes the computer pass several times."""
+    def clave(casilla):
+        volteadas = sum(len(t) for t in tramos(tablero, *casilla, BLANCA))
+        replicas = len(legales(juega(tablero, *casilla, BLANCA), NEGRA))
+        return (casilla not in ESQUINAS, replicas, volteadas)
+    return min(reversed(legales(tablero, BLANCA)), key=clave, default=None)
+
+
+# A short game, as pairs of the person's square and the computer's reply: after five moves each
+# white has no disc left, so white passes, black passes too and the game ends, won by black.
+# The replies are the ones the computer's coin toss gives with the C library's unseeded rand().
+BARRIDA = [((5, 3), (3, 2)), ((2, 3), (5, 4)), ((3, 5), (3, 6)), ((4, 2), (5, 2)),
+           ((2, 4), (1, 4))]

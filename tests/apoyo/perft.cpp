@@ -6,9 +6,6 @@
 #include "game/estado.h"
 #include "game/tirada.h"
 
-namespace {
-
-// True when `jugador` has a legal move: the turn controller's whole-board scan.
 bool puede_tirar(int jugador, int contrario)
 {
     ptos = 0;
@@ -19,8 +16,6 @@ bool puede_tirar(int jugador, int contrario)
     }
     return ptos > 0;
 }
-
-} // namespace
 
 std::uint64_t perft(int jugador, int contrario, int profundidad)
 {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -22,88 +23,62 @@ struct Puntuada {
     int puntos;
 };
 
-// A position with black to move: every square black scores above 0 (all others score 0), the
-// mode, and the square chosen whatever rand() says.
+// A position with black to move: every square black scores above 0 (all others score 0), and
+// the square chosen whatever rand() says, with the corner rule (mode 3) and without (mode 0).
 struct Eleccion {
     const char *que;
     Dibujo tablero;
     std::vector<Puntuada> legales;
-    int modo_juego;
-    Casilla elegida;
+    Casilla con_esquinas, sin_esquinas;
 };
 
-// (7,7) is the only legal corner and scores 1; (2,2) scores 3.
-const Dibujo ESQUINA_POBRE = {"........", "........", "...BN...", "..BB....",
-                              "..N.N...", ".....N..", "......B.", "........"};
-// Corners (0,0) 1, (0,7) 3, (7,0) 2.
-const Dibujo TRES_ESQUINAS = {".BN..NB.", "......BB", ".....N.N", "........",
-                              "........", "N.N.....", "BB......", "........"};
-// Corners (0,0) 1, (0,7) 3, (7,0) 1.
-const Dibujo TRES_ESQUINAS_EMPATE = {".BN..NB.", "......BB", ".....N.N", "........",
-                                     "........", "N.......", "B.......", "........"};
-// Corners (0,7) 1 and (7,0) 2; (0,0) not legal.
-const Dibujo SIN_PRIMERA_ESQUINA = {".....NB.", "........", "........", "........",
-                                    "........", "N.N.....", "BB......", "........"};
-
 const Eleccion ELECCIONES[] = {
-    {"the only legal corner beats a better square",
-     ESQUINA_POBRE,
+    {"the only legal corner, (7,7) with 1, beats (2,2) with 3",
+     {"........", "........", "...BN...", "..BB....", "..N.N...", ".....N..", "......B.",
+      "........"},
      {{{2, 2}, 3}, {{7, 7}, 1}},
-     3,
-     {7, 7}},
-    {"without the corner rule the best square",
-     ESQUINA_POBRE,
-     {{{2, 2}, 3}, {{7, 7}, 1}},
-     0,
+     {7, 7},
      {2, 2}},
     {"(7,0) scores more than (0,0), which stays the reference",
-     TRES_ESQUINAS,
+     {".BN..NB.", "......BB", ".....N.N", "........", "........", "N.N.....", "BB......",
+      "........"},
      {{{0, 0}, 1}, {{0, 7}, 3}, {{7, 0}, 2}, {{7, 2}, 1}},
-     3,
-     {7, 0}},
-    {"without the corner rule the one square of 3",
-     TRES_ESQUINAS,
-     {{{0, 0}, 1}, {{0, 7}, 3}, {{7, 0}, 2}, {{7, 2}, 1}},
-     0,
+     {7, 0},
      {0, 7}},
     {"(7,0) only equals the reference",
-     TRES_ESQUINAS_EMPATE,
+     {".BN..NB.", "......BB", ".....N.N", "........", "........", "N.......", "B.......",
+      "........"},
      {{{0, 0}, 1}, {{0, 7}, 3}, {{7, 0}, 1}},
-     3,
+     {0, 7},
      {0, 7}},
-    {"without (0,0) the first legal corner",
-     SIN_PRIMERA_ESQUINA,
+    {"without (0,0) the first legal corner; a unique best square after lower ones",
+     {".....NB.", "........", "........", "........", "........", "N.N.....", "BB......",
+      "........"},
      {{{0, 7}, 1}, {{7, 0}, 2}, {{7, 2}, 1}},
-     3,
-     {0, 7}},
-    {"a unique best square after lower ones",
-     SIN_PRIMERA_ESQUINA,
-     {{{0, 7}, 1}, {{7, 0}, 2}, {{7, 2}, 1}},
-     0,
+     {0, 7},
      {7, 0}},
 };
 
 TEST(JugadaModo, ScoresEverySquareAndChoosesWhateverTheCoin)
 {
     for (const Eleccion &e : ELECCIONES) {
-        SCOPED_TRACE(testing::Message() << e.que << ", mode " << e.modo_juego);
         int esperado[TAM][TAM] = {};
         for (const Puntuada &p : e.legales) {
             esperado[p.casilla.first][p.casilla.second] = p.puntos;
         }
-        for (unsigned semilla = 1; semilla <= 20; ++semilla) {
-            std::srand(semilla);
-            poner_tablero(e.tablero);
-            std::memset(ia, -1, sizeof ia);
-            jugada_modo(ia, 2, 1, e.modo_juego);
-            EXPECT_EQ(Casilla(imax, nmax), e.elegida) << "seed " << semilla;
-            for (int fila = 0; fila < TAM; ++fila) {
-                for (int col = 0; col < TAM; ++col) {
-                    EXPECT_EQ(ia[fila][col], esperado[fila][col])
-                        << "(" << fila << "," << col << ")";
-                }
+        for (int modo_juego : {3, 0}) {
+            SCOPED_TRACE(testing::Message() << e.que << ", mode " << modo_juego);
+            for (unsigned semilla = 1; semilla <= 20; ++semilla) {
+                std::srand(semilla);
+                poner_tablero(e.tablero);
+                std::memset(ia, -1, sizeof ia);
+                jugada_modo(ia, 2, 1, modo_juego);
+                EXPECT_EQ(Casilla(imax, nmax), modo_juego == 3 ? e.con_esquinas : e.sin_esquinas)
+                    << "seed " << semilla;
+                EXPECT_EQ(std::vector<int>(&ia[0][0], &ia[0][0] + TAM * TAM),
+                          std::vector<int>(&esperado[0][0], &esperado[0][0] + TAM * TAM));
+                EXPECT_EQ(tablero_como_dibujo(), e.tablero) << "choosing plays nothing";
             }
-            EXPECT_EQ(tablero_como_dibujo(), e.tablero) << "choosing plays nothing";
         }
     }
 }
@@ -149,6 +124,7 @@ TEST(JugadaModo, AFreshProcessRepliesAsTheUnseededGenerator)
 {
     // The threadsafe style runs the statement in a newly started copy of this program, whose
     // rand() has never been called nor seeded.
+    const std::string estilo = GTEST_FLAG_GET(death_test_style);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     int codigo = -1;
     const auto salida = [&codigo](int estado) {
@@ -161,6 +137,7 @@ TEST(JugadaModo, AFreshProcessRepliesAsTheUnseededGenerator)
             std::exit(elegida.first * TAM + elegida.second);
         },
         salida, "");
+    GTEST_FLAG_SET(death_test_style, estilo);
     const Casilla prevista = prevista_en_la_apertura(1);
     EXPECT_EQ(codigo, prevista.first * TAM + prevista.second);
 }

@@ -1,7 +1,9 @@
 // The move engine: flanking, flipping, the two flags, and perft over the whole game tree.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 
 #include "apoyo/perft.h"
 #include "apoyo/tablero.h"
@@ -10,115 +12,48 @@
 
 namespace {
 
-const Dibujo INICIAL = {"........", "........", "........", "...BN...",
-                        "...NB...", "........", "........", "........"};
+// A board drawn from its top rows; the rows not given are empty.
+Dibujo arriba(std::initializer_list<const char *> filas)
+{
+    Dibujo dibujo;
+    dibujo.fill("........");
+    std::copy(filas.begin(), filas.end(), dibujo.begin());
+    return dibujo;
+}
 
-// One move: the board before, who plays where, the directions it flanks and the board after
+const Dibujo INICIAL = arriba({"........", "........", "........", "...BN...", "...NB..."});
+
+// One move: who plays where, the directions it flanks, the board before and the board after
 // playing it (the same board when it flanks nothing).
 struct Tirada {
     const char *que;
-    Dibujo antes;
     int jugador, fila, col, direcciones;
-    Dibujo despues;
+    Dibujo antes, despues;
 };
 
 const Tirada TIRADAS[] = {
-    {"white C5 in the opening flanks D5 against E5",
-     INICIAL,
-     1,
-     2,
-     4,
-     1,
-     {"........", "........", "....B...", "...BB...", "...NB...", "........", "........",
-      "........"}},
-    {"white D6 in the opening flanks along the row",
-     INICIAL,
-     1,
-     3,
-     5,
-     1,
-     {"........", "........", "........", "...BBB..", "...NB...", "........", "........",
-      "........"}},
-    {"black C4 in the opening",
-     INICIAL,
-     2,
-     2,
-     3,
-     1,
-     {"........", "........", "...N....", "...NN...", "...NB...", "........", "........",
-      "........"}},
-    {"a run of black reaching the edge with no white behind it", // the closing square is black
-     {".NNNNNNN", "........", "........", "........", "........", "........", "........",
-      "........"},
-     1,
-     0,
-     0,
-     0,
-     {".NNNNNNN", "........", "........", "........", "........", "........", "........",
-      "........"}},
-    {"a run closed by white on the edge square",
-     {".NNNNNNB", "........", "........", "........", "........", "........", "........",
-      "........"},
-     1,
-     0,
-     0,
-     1,
-     {"BBBBBBBB", "........", "........", "........", "........", "........", "........",
-      "........"}},
-    {"only the discs up to the first white one turn",
-     {".NBNB...", "........", "........", "........", "........", "........", "........",
-      "........"},
-     1,
-     0,
-     0,
-     1,
-     {"BBBNB...", "........", "........", "........", "........", "........", "........",
-      "........"}},
-    {"an empty square breaks the run",
-     {".NN.B...", "........", "........", "........", "........", "........", "........",
-      "........"},
-     1,
-     0,
-     0,
-     0,
-     {".NN.B...", "........", "........", "........", "........", "........", "........",
-      "........"}},
-    {"a corner flanks in its three directions at once",
-     {".NB.....", "NN......", "B.B.....", "........", "........", "........", "........",
-      "........"},
-     1,
-     0,
-     0,
-     3,
-     {"BBB.....", "BB......", "B.B.....", "........", "........", "........", "........",
-      "........"}},
-    {"a diagonal closed on the corner, from row 5 and column 2",
-     {"........", "........", "........", "........", "........", "........", ".N......",
-      "B......."},
-     1,
-     5,
-     2,
-     1,
-     {"........", "........", "........", "........", "........", "..B.....", ".B......",
-      "B......."}},
-    {"row 1, column 6: black all round towards the near edges flanks only inwards",
-     {".....NNN", "....BN.N", ".....NNN", "........", "........", "........", "........",
-      "........"},
-     1,
-     1,
-     6,
-     1,
-     {".....NNN", "....BBBN", ".....NNN", "........", "........", "........", "........",
-      "........"}},
-    {"all eight directions",
-     {"........", ".B.B.B..", "..NNN...", ".BN.NB..", "..NNN...", ".B.B.B..", "........",
-      "........"},
-     1,
-     3,
-     3,
-     8,
-     {"........", ".B.B.B..", "..BBB...", ".BBBBB..", "..BBB...", ".B.B.B..", "........",
-      "........"}},
+    {"white C5 in the opening flanks D5 against E5", 1, 2, 4, 1, INICIAL,
+     arriba({"........", "........", "....B...", "...BB...", "...NB..."})},
+    {"white D6 in the opening flanks along the row", 1, 3, 5, 1, INICIAL,
+     arriba({"........", "........", "........", "...BBB..", "...NB..."})},
+    {"black C4 in the opening", 2, 2, 3, 1, INICIAL,
+     arriba({"........", "........", "...N....", "...NN...", "...NB..."})},
+    {"a run of black reaching the edge with no white behind it", 1, 0, 0, 0, arriba({".NNNNNNN"}),
+     arriba({".NNNNNNN"})},
+    {"a run closed by white on the edge square", 1, 0, 0, 1, arriba({".NNNNNNB"}),
+     arriba({"BBBBBBBB"})},
+    {"only the discs up to the first white one turn", 1, 0, 0, 1, arriba({".NBNB..."}),
+     arriba({"BBBNB..."})},
+    {"an empty square breaks the run", 1, 0, 0, 0, arriba({".NN.B..."}), arriba({".NN.B..."})},
+    {"a corner flanks in its three directions at once", 1, 0, 0, 3,
+     arriba({".NB.....", "NN......", "B.B....."}), arriba({"BBB.....", "BB......", "B.B....."})},
+    {"a diagonal closed on the corner, from row 2 and column 5", 1, 2, 5, 1,
+     arriba({".......B", "......N.", "........"}), arriba({".......B", "......B.", ".....B.."})},
+    {"row 1, column 6: black all round towards the near edges flanks only inwards", 1, 1, 6, 1,
+     arriba({".....NNN", "....BN.N", ".....NNN"}), arriba({".....NNN", "....BBBN", ".....NNN"})},
+    {"all eight directions", 1, 3, 3, 8,
+     arriba({"........", ".B.B.B..", "..NNN...", ".BN.NB..", "..NNN...", ".B.B.B.."}),
+     arriba({"........", ".B.B.B..", "..BBB...", ".BBBBB..", "..BBB...", ".B.B.B.."})},
 };
 
 TEST(EjecutaTirada, TestModeCountsAndNeverTouchesTheBoard)
@@ -153,34 +88,36 @@ TEST(EjecutaTirada, PlayModeFlipsEveryFlankedRun)
 
 // On this board (0,0) is taken by a black disc that a white one there would flank, (3,0) is a
 // legal white move of one direction and (7,7) is empty but flanks nothing.
-const Dibujo BANDERAS = {"NNB.....", "........", "........", ".NB.....",
-                         "........", "........", "........", "........"};
+const Dibujo BANDERAS = arriba({"NNB.....", "........", "........", ".NB....."});
 
 TEST(EjecutaTirada, AccumulateAndTestFlags)
 {
+    // ptos after the call, from 7 before it, without and with acumular; solo_prueba decides only
+    // whether the move is played.
     struct Caso {
-        int fila, col, solo_prueba, acumular, ptos_despues;
-        bool juega;
+        int fila, col;
+        bool legal;
+        int ptos_despues[2];
     };
     const Caso casos[] = {
-        {0, 0, 1, 0, 0, false},                         // an occupied square resets the count...
-        {0, 0, 0, 0, 0, false}, {0, 0, 1, 1, 7, false}, // ...or leaves it when accumulating
-        {0, 0, 0, 1, 7, false}, {7, 7, 1, 0, 0, false},
-        {7, 7, 0, 0, 0, false}, {7, 7, 1, 1, 7, false},
-        {3, 0, 1, 0, 1, false}, {3, 0, 1, 1, 8, false},
-        {3, 0, 0, 0, 1, true},  {3, 0, 0, 1, 8, true},
-        {3, 0, 2, 5, 8, false}, // any flag other than 0 counts as set
+        {0, 0, false, {0, 7}}, // occupied: reset or left, whatever a disc there flanks
+        {7, 7, false, {0, 7}}, // empty, flanks nothing
+        {3, 0, true, {1, 8}},  // one direction, played unless only testing
     };
-    const Dibujo jugado = {"NNB.....", "........", "........", "BBB.....",
-                           "........", "........", "........", "........"};
+    const Dibujo jugado = arriba({"NNB.....", "........", "........", "BBB....."});
     for (const Caso &c : casos) {
-        SCOPED_TRACE(testing::Message() << "(" << c.fila << "," << c.col << ") solo_prueba "
-                                        << c.solo_prueba << " acumular " << c.acumular);
-        poner_tablero(BANDERAS);
-        ptos = 7;
-        ejecuta_tirada(1, 2, c.fila, c.col, c.solo_prueba, c.acumular);
-        EXPECT_EQ(ptos, c.ptos_despues);
-        EXPECT_EQ(tablero_como_dibujo(), c.juega ? jugado : BANDERAS);
+        for (int solo_prueba : {0, 1, 5}) { // any flag other than 0 counts as set
+            for (int acumular : {0, 1, 5}) {
+                SCOPED_TRACE(testing::Message() << "(" << c.fila << "," << c.col << ") solo_prueba "
+                                                << solo_prueba << " acumular " << acumular);
+                poner_tablero(BANDERAS);
+                ptos = 7;
+                ejecuta_tirada(1, 2, c.fila, c.col, solo_prueba, acumular);
+                EXPECT_EQ(ptos, c.ptos_despues[acumular != 0]);
+                const bool juega = c.legal && solo_prueba == 0;
+                EXPECT_EQ(tablero_como_dibujo(), juega ? jugado : BANDERAS);
+            }
+        }
     }
 }
 
@@ -188,12 +125,7 @@ TEST(EjecutaTirada, WholeBoardScanOfTheOpeningFindsFourMovesEach)
 {
     for (int jugador : {1, 2}) {
         poner_tablero(INICIAL);
-        ptos = 0;
-        for (int fila = 0; fila < TAM; ++fila) {
-            for (int col = 0; col < TAM; ++col) {
-                ejecuta_tirada(jugador, 3 - jugador, fila, col, 1, 1);
-            }
-        }
+        EXPECT_TRUE(puede_tirar(jugador, 3 - jugador));
         EXPECT_EQ(ptos, 4) << "player " << jugador;
     }
 }
@@ -214,13 +146,11 @@ TEST(Perft, PublishedCountsFromTheOpening)
 TEST(Perft, PassesAreOnePlyAndAStuckBoardIsALeaf)
 {
     // White cannot flank the two black discs on the edge; black has three moves.
-    const Dibujo blanco_pasa = {"NB......", "NB......", "........", "........",
-                                "........", "........", "........", "........"};
+    const Dibujo blanco_pasa = arriba({"NB......", "NB......"});
     poner_tablero(blanco_pasa);
     EXPECT_EQ(perft(1, 2, 1), 1u);
     EXPECT_EQ(perft(1, 2, 2), 3u);
-    const Dibujo solo_blancas = {"BB......", "........", "........", "........",
-                                 "........", "........", "........", "........"};
+    const Dibujo solo_blancas = arriba({"BB......"});
     poner_tablero(solo_blancas);
     EXPECT_EQ(perft(1, 2, 5), 1u);
 }

@@ -18,23 +18,12 @@ cmake --build "$construccion" --parallel "$(nproc)" \
     --target voltaro base_glut conductor fotograma marca_fotogramas >/dev/null
 bench="$construccion/bench/programa"
 
+. "$raiz/scripts/xvfb.sh"
 tmp=$(mktemp -d)
-xvfb_pid=
-parar() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
-    rm -rf "$tmp"
-}
-trap parar EXIT
+trap 'para_xvfb; rm -rf "$tmp"' EXIT
 trap 'exit 130' INT TERM
-mkfifo "$tmp/numero"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$tmp/numero" 2>"$tmp/xvfb.log" &
-xvfb_pid=$!
-read -r numero <"$tmp/numero"
-export DISPLAY=":$numero"
-unset WAYLAND_DISPLAY MESA_SHADER_CACHE_DISABLE
+arranca_xvfb "$tmp"
+unset MESA_SHADER_CACHE_DISABLE
 
 # Mesa's software renderer, and a shader cache of this run's own, empty at first: the warm-up
 # start-up fills it, as a player's first game does, and the later start-ups find it full.

@@ -8,6 +8,7 @@
 #include "game/estado.h"
 #include "input/teclado.h"
 #include "render/escena.h"
+#include "shell/ventana.h"
 
 namespace {
 
@@ -48,11 +49,7 @@ int main(int argc, char **argv)
     modo = 3;
 
     glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(1024, 768);
-    glutInitWindowPosition(0, 0);
-    glutCreateWindow("Davro v.1.0     Kalvendor");
-    iniciar_iluminacion();
+    crear_ventana();
     glutDisplayFunc(display);
     glutSpecialFunc(keyboard_especial);
     glutKeyboardFunc(keyboard);

@@ -27,6 +27,7 @@
 
 #include "game/estado.h"
 #include "render/escena.h"
+#include "shell/ventana.h"
 
 namespace {
 
@@ -73,11 +74,7 @@ bool a_pantalla_completa()
 void abre_ventana(int argc, char **argv)
 {
     glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(1024, 768);
-    glutInitWindowPosition(0, 0);
-    glutCreateWindow("fotograma");
-    iniciar_iluminacion();
+    crear_ventana();
     glutDisplayFunc(fotograma_desnudo);
     glutReshapeFunc(reshape);
     glutFullScreen();

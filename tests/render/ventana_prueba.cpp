@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "render/escena.h"
+#include "shell/ventana.h"
 
 namespace {
 
@@ -37,11 +38,7 @@ void abre_ventana()
     char programa[] = "pruebas_render";
     char *argv[] = {programa, nullptr};
     glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(1024, 768);
-    glutInitWindowPosition(0, 0);
-    glutCreateWindow("Davro v.1.0     Kalvendor");
-    iniciar_iluminacion();
+    crear_ventana();
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);
     glutFullScreen();

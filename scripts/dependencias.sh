@@ -5,10 +5,11 @@
 # root.
 set -euo pipefail
 
-paquetes=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri)
+paquetes=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
+          libx11-dev)
 if [ "${1:-jugar}" = probar ]; then
     paquetes+=(googletest libgtest-dev xvfb xauth xdotool x11-utils python3 clang-format
-               cppcheck clang-tidy)
+               cppcheck clang-tidy valgrind)
 fi
 if [ "${1:-jugar}" = medir ]; then
     paquetes+=(libbenchmark-dev)

@@ -181,8 +181,10 @@ class Partida:
                 [self.binario], stdin=subprocess.DEVNULL, stdout=out, stderr=err,
                 preexec_fn=_muere_con_el_padre,
             )
+        # Every look for the window is a new X client; Xvfb turns some away when they come too
+        # fast, and the game's own connection could be one of them.
         self.ventana = self._espera(lambda: next(iter(_ventanas() - antes), None),
-                                    "the game's window to appear")
+                                    "the game's window to appear", sondeo=0.05)
         codigo, _ = _xdotool("windowfocus", "--sync", self.ventana)
         igual(codigo, 0, "xdotool windowfocus status")
         self.espera_texto(BANNER, "the start banner")
@@ -201,7 +203,7 @@ class Partida:
         with open(self.salida, "rb") as f:
             return f.read()
 
-    def _espera(self, condicion, que, plazo=PLAZO):
+    def _espera(self, condicion, que, plazo=PLAZO, sondeo=SONDEO):
         """Polls `condicion` until it gives something true and returns it; fails after `plazo`
         seconds or when the game has exited meanwhile."""
         limite = time.monotonic() + plazo
@@ -218,7 +220,7 @@ class Partida:
                             + self._contexto())
             if time.monotonic() > limite:
                 raise Fallo(f"timed out after {plazo:.0f} s waiting for {que}" + self._contexto())
-            time.sleep(SONDEO)
+            time.sleep(sondeo)
 
     def _contexto(self):
         """What a failure message adds: the transcript not yet handed out, the game's stderr,

@@ -34,6 +34,8 @@ ILEGAL = b"Ah\xc3\xad no puedes tirar. Vuelve a intentarlo porque puedes.\n\n"
 
 PLAZO = 10.0  # seconds to wait for anything the game should do at once; reached only on failure
 SONDEO = 0.005  # seconds between two looks at the transcript
+SONDEO_VENTANA = 0.05  # seconds between two searches for the game's window
+PAUSA_CONEXION = 0.2  # seconds for the X server to answer the game's connection
 
 
 class Fallo(Exception):
@@ -160,35 +162,48 @@ def _ventanas():
     return set(salida.split())
 
 
-class Partida:
-    """One run of the game binary, from start to exit."""
+class Juego:
+    """One run of `orden` (the binary, or a command in front of it such as valgrind) with its
+    standard output going to `salida` (a file object, subprocess.PIPE or DEVNULL, or None to
+    close it), under `entorno`: it waits for a new window with the game's title, focuses it and
+    types keys. What the game did is read from its exit status and its stderr; Partida reads its
+    transcript as well."""
 
-    def __init__(self, binario):
-        self.binario = binario
+    def __init__(self, orden, salida=subprocess.DEVNULL, entorno=None, plazo_ventana=PLAZO):
+        self.orden = orden
+        self.salida = salida
+        self.entorno = entorno
+        self.plazo_ventana = plazo_ventana
         self.proceso = None
         self.ventana = None
-        self.leido = 0  # bytes of the transcript already handed out as turns
         self.dir = None
 
     def __enter__(self):
         comprueba(os.environ.get("DISPLAY"), "DISPLAY is not set: these tests need an X server")
         self.dir = tempfile.mkdtemp(prefix="voltaro-e2e-")
-        self.salida = os.path.join(self.dir, "stdout")
         self.errores = os.path.join(self.dir, "stderr")
         antes = _ventanas()
-        with open(self.salida, "wb") as out, open(self.errores, "wb") as err:
+        cerrar = self.salida is None
+
+        def preparar():
+            _muere_con_el_padre()
+            if cerrar:
+                os.close(1)
+
+        with open(self.errores, "wb") as err:
             self.proceso = subprocess.Popen(
-                [self.binario], stdin=subprocess.DEVNULL, stdout=out, stderr=err,
-                preexec_fn=_muere_con_el_padre,
-            )
-        # Every look for the window is a new X client; Xvfb turns some away when they come too
-        # fast, and the game's own connection could be one of them.
+                self.orden, stdin=subprocess.DEVNULL, stdout=self.salida, stderr=err,
+                env=self.entorno, preexec_fn=preparar)
+        # Xvfb turns away some of the connections made while other clients connect and
+        # disconnect fast, as xdotool does when polled: the display is not polled until the
+        # game's own connection has been made and answered.
+        self._espera(self.conectado, "the game to connect to the X server", self.plazo_ventana)
+        time.sleep(PAUSA_CONEXION)
         self.ventana = self._espera(lambda: next(iter(_ventanas() - antes), None),
-                                    "the game's window to appear", sondeo=0.05)
+                                    "the game's window to appear", self.plazo_ventana,
+                                    SONDEO_VENTANA)
         codigo, _ = _xdotool("windowfocus", "--sync", self.ventana)
         igual(codigo, 0, "xdotool windowfocus status")
-        self.espera_texto(BANNER, "the start banner")
-        self.leido = len(BANNER)
         return self
 
     def __exit__(self, *excepcion):
@@ -199,8 +214,17 @@ class Partida:
             shutil.rmtree(self.dir, ignore_errors=True)
         return False
 
-    def transcripcion(self):
-        with open(self.salida, "rb") as f:
+    def conectado(self):
+        """True once the game has a socket open: its connection to the X server is its first."""
+        directorio = f"/proc/{self.proceso.pid}/fd"
+        try:
+            return any(os.readlink(os.path.join(directorio, fd)).startswith("socket:")
+                       for fd in os.listdir(directorio))
+        except OSError:
+            return False
+
+    def stderr(self):
+        with open(self.errores, "rb") as f:
             return f.read()
 
     def _espera(self, condicion, que, plazo=PLAZO, sondeo=SONDEO):
@@ -223,11 +247,9 @@ class Partida:
             time.sleep(sondeo)
 
     def _contexto(self):
-        """What a failure message adds: the transcript not yet handed out, the game's stderr,
-        who has the keyboard focus and what the game process is doing."""
-        texto = self.transcripcion()
-        with open(self.errores, "rb") as f:
-            errores = f.read()
+        """What a failure message adds: the game's stderr, who has the keyboard focus and what
+        the game process is doing."""
+        errores = self.stderr()
         _, foco = _xdotool("getwindowfocus")
         try:
             with open(f"/proc/{self.proceso.pid}/stat") as f:
@@ -235,14 +257,9 @@ class Partida:
             proceso = f"state {campos[0]}, {int(campos[11]) + int(campos[12])} ticks of CPU"
         except OSError:
             proceso = "gone"
-        return (f"\n  transcript since the last turn: {texto[self.leido:]!r}"
-                + (f"\n  stderr: {errores[-2000:]!r}" if errores else "")
+        return ((f"\n  stderr: {errores[-2000:]!r}" if errores else "")
                 + f"\n  focus on window {foco.strip()}, the game's is {self.ventana}"
                 + f"\n  game process: {proceso}")
-
-    def espera_texto(self, prefijo, que):
-        """Waits until the whole transcript starts with `prefijo`."""
-        self._espera(lambda: self.transcripcion().startswith(prefijo), que)
 
     def teclas(self, *teclas, retardo=None):
         """Types the keys (xdotool key names) into the game's window in one xdotool call;
@@ -250,6 +267,50 @@ class Partida:
         opciones = ["--delay", str(retardo)] if retardo is not None else []
         codigo, _ = _xdotool("key", *opciones, *teclas)
         igual(codigo, 0, f"xdotool key status for {teclas}")
+
+    def espera_salida(self, plazo=PLAZO):
+        """Waits for the game to exit and returns its exit status."""
+        try:
+            return self.proceso.wait(timeout=plazo)
+        except subprocess.TimeoutExpired:
+            raise Fallo(f"the game did not exit within {plazo:.0f} s" + self._contexto()) from None
+
+
+class Partida(Juego):
+    """One run of the game binary with its transcript going to a temporary file, read turn by
+    turn as the keys are typed."""
+
+    def __init__(self, binario):
+        super().__init__([binario])
+        self.leido = 0  # bytes of the transcript already handed out as turns
+        self.dir_transcripcion = None
+
+    def __enter__(self):
+        self.dir_transcripcion = tempfile.mkdtemp(prefix="voltaro-transcripcion-")
+        self.ruta_transcripcion = os.path.join(self.dir_transcripcion, "stdout")
+        with open(self.ruta_transcripcion, "wb") as self.salida:
+            super().__enter__()
+        self.espera_texto(BANNER, "the start banner")
+        self.leido = len(BANNER)
+        return self
+
+    def __exit__(self, *excepcion):
+        super().__exit__(*excepcion)
+        if self.dir_transcripcion:
+            shutil.rmtree(self.dir_transcripcion, ignore_errors=True)
+        return False
+
+    def transcripcion(self):
+        with open(self.ruta_transcripcion, "rb") as f:
+            return f.read()
+
+    def _contexto(self):
+        return (f"\n  transcript since the last turn: {self.transcripcion()[self.leido:]!r}"
+                + super()._contexto())
+
+    def espera_texto(self, prefijo, que):
+        """Waits until the whole transcript starts with `prefijo`."""
+        self._espera(lambda: self.transcripcion().startswith(prefijo), que)
 
     def espera_turno(self, que="a turn"):
         """Waits until the transcript after the last turn is one whole turn, and returns it."""
@@ -263,13 +324,6 @@ class Partida:
         """Presses SPACE and returns the turn it printed."""
         self.teclas("space")
         return self.espera_turno(que)
-
-    def espera_salida(self, plazo=PLAZO):
-        """Waits for the game to exit and returns its exit status."""
-        try:
-            return self.proceso.wait(timeout=plazo)
-        except subprocess.TimeoutExpired:
-            raise Fallo(f"the game did not exit within {plazo:.0f} s" + self._contexto()) from None
 
 
 def principal(prueba):

@@ -10,8 +10,8 @@ import shutil
 import subprocess
 import tempfile
 
-from partida import Fallo, comprueba, igual, principal
-from robustez import Juego, teclas_barrida
+from partida import Fallo, Juego, comprueba, igual, principal
+from robustez import teclas_barrida
 
 ESTADO_DE_ERROR = 86  # valgrind's exit status when it found an error; the game never uses it
 PLAZO_VALGRIND = 120  # seconds for start-up and for the whole game under valgrind; about 5 do
@@ -22,7 +22,7 @@ def juega(orden, teclas, dir, nombre, plazo):
     """Runs `orden` with the keys; returns its exit status and its transcript."""
     salida = os.path.join(dir, nombre)
     with open(salida, "wb") as out, Juego(orden, salida=out, plazo_ventana=plazo) as juego:
-        juego.teclas(*teclas)
+        juego.teclas(*teclas, retardo=0)
         estado = juego.espera_salida(plazo)
     with open(salida, "rb") as f:
         return estado, f.read()

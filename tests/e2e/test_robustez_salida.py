@@ -6,19 +6,19 @@ process's own, not a pipeline's; no signal, no stderr."""
 
 import subprocess
 
-from partida import Fallo, comprueba, igual, principal
-from robustez import Juego, teclas_barrida
+from partida import Fallo, Juego, comprueba, igual, principal
+from robustez import teclas_barrida
 
 
 def con_dev_full(binario, teclas):
     with open("/dev/full", "wb") as lleno, Juego([binario], salida=lleno) as juego:
-        juego.teclas(*teclas)
+        juego.teclas(*teclas, retardo=0)
         return juego.espera_salida(), juego.stderr()
 
 
 def cerrada(binario, teclas):
     with Juego([binario], salida=None) as juego:
-        juego.teclas(*teclas)
+        juego.teclas(*teclas, retardo=0)
         return juego.espera_salida(), juego.stderr()
 
 
@@ -29,7 +29,7 @@ def tuberia_corta(binario, teclas):
         juego.proceso.stdout.close()  # the reading end is head's alone: gone when head ends
         leido, _ = head.communicate(timeout=10)
         igual(leido, b"\n\n\n", "what head read: the first lines of the cleared console")
-        juego.teclas(*teclas)
+        juego.teclas(*teclas, retardo=0)
         return juego.espera_salida(), juego.stderr()
 
 

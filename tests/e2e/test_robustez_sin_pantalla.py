@@ -10,8 +10,8 @@ import signal
 import subprocess
 import time
 
-from partida import Fallo, comprueba, igual, principal
-from robustez import Juego, servidor_x
+from partida import Fallo, Juego, comprueba, igual, principal
+from robustez import servidor_x
 
 PLAZO_SALIDA = 10  # seconds for the game to notice that its server is gone
 
@@ -39,7 +39,7 @@ def servidor_perdido(binario, senal, ocupado):
     with servidor_x() as (pantalla, servidor):
         os.environ["DISPLAY"] = pantalla  # for xdotool too
         with Juego([binario]) as juego:
-            juego.teclas("Right", "space")
+            juego.teclas("Right", "space", retardo=0)
             teclas = None
             if ocupado:  # a redraw after every key: the server dies in the middle of drawing
                 teclas = subprocess.Popen(["xdotool", "key", "--delay", "1"]

@@ -22,12 +22,11 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "game/estado.h"
 #include "render/escena.h"
-#include "shell/ventana.h"
+#include "render/ventana_prueba.h"
 
 namespace {
 
@@ -63,28 +62,6 @@ double mediana(std::vector<double> v)
     std::sort(v.begin(), v.end());
     const std::size_t m = v.size() / 2;
     return v.size() % 2 == 1 ? v[m] : (v[m - 1] + v[m]) / 2.0;
-}
-
-bool a_pantalla_completa()
-{
-    return glutGet(GLUT_WINDOW_WIDTH) == glutGet(GLUT_SCREEN_WIDTH) &&
-           glutGet(GLUT_WINDOW_HEIGHT) == glutGet(GLUT_SCREEN_HEIGHT);
-}
-
-void abre_ventana(int argc, char **argv)
-{
-    glutInit(&argc, argv);
-    crear_ventana();
-    glutDisplayFunc(fotograma_desnudo);
-    glutReshapeFunc(reshape);
-    glutFullScreen();
-    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!a_pantalla_completa() && std::chrono::steady_clock::now() < limite) {
-        glutMainLoopEvent();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    glutMainLoopEvent();
-    reshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
 }
 
 // Every square holds a disc, in a checkerboard of the two colours.
@@ -152,7 +129,8 @@ int main(int argc, char **argv)
 {
     const std::string modo = argc > 1 ? argv[1] : "";
     posicion_inicial();
-    abre_ventana(argc, argv);
+    abre_ventana(fotograma_desnudo);
+    reshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
     for (int i = 0; i < 5; ++i) {
         completo(fotograma_desnudo);
     }

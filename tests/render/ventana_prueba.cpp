@@ -29,7 +29,7 @@ bool a_pantalla_completa()
 
 } // namespace
 
-void abre_ventana()
+void abre_ventana(void (*al_dibujar)())
 {
     if (ventana_abierta) {
         return;
@@ -39,7 +39,7 @@ void abre_ventana()
     char *argv[] = {programa, nullptr};
     glutInit(&argc, argv);
     crear_ventana();
-    glutDisplayFunc(display);
+    glutDisplayFunc(al_dibujar);
     glutReshapeFunc(reshape);
     glutFullScreen();
     const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(10);

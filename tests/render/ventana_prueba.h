@@ -5,9 +5,12 @@
 
 #include <array>
 
+#include "render/escena.h"
+
 // Opens the full-screen window once per process, as start-up does, and waits until it is mapped
-// at full size.
-void abre_ventana();
+// at full size. `al_dibujar` is the display callback for the frames GLUT asks for meanwhile and
+// later: the game's own unless a caller (the frame benchmark) wants its first display untouched.
+void abre_ventana(void (*al_dibujar)() = display);
 
 // Draws one frame with the game's reshape and display at the window's current size, and waits
 // until it is on screen.

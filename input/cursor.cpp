@@ -1,7 +1,7 @@
 // input/cursor.cpp — cursor navigation with the arrow keys, over the empty squares only.
 #include "game/estado.h"
+#include "input/peticiones.h"
 #include "input/teclado.h"
-#include "input/ventana.h"
 
 namespace {
 

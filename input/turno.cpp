@@ -6,8 +6,8 @@
 #include "console/pintala.h"
 #include "game/estado.h"
 #include "game/tirada.h"
+#include "input/peticiones.h"
 #include "input/teclado.h"
-#include "input/ventana.h"
 
 // The two transcript lines with accented letters: UTF-8 for today's consoles, or the single
 // Latin-1 bytes when built with VOLTARO_CONSOLE_LATIN1.

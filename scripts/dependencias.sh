@@ -5,8 +5,7 @@
 # root.
 set -euo pipefail
 
-paquetes=(g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri
-          libx11-dev)
+paquetes=(g++ cmake make pkg-config libglut-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libx11-dev)
 if [ "${1:-jugar}" = probar ]; then
     paquetes+=(googletest libgtest-dev xvfb xauth xdotool x11-utils python3 clang-format
                cppcheck clang-tidy valgrind)
@@ -33,8 +32,11 @@ for p in "${paquetes[@]}"; do
 done
 [ ${#faltan[@]} -eq 0 ] && exit 0
 
+# sudo clears the environment, so DEBIAN_FRONTEND is handed to apt-get through env: a question
+# from a package's configuration would otherwise stop a non-root install.
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 echo "Installing: ${faltan[*]}"
-"${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${faltan[@]}" >/dev/null
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${faltan[@]}" >/dev/null

@@ -5,7 +5,7 @@ raiz=$(cd "$(dirname "$0")/.." && pwd)
 "$raiz/scripts/dependencias.sh" jugar
 "$raiz/scripts/compilar.sh" -DVOLTARO_TESTS=OFF >/dev/null
 if [ -z "${DISPLAY:-}" ]; then
-    echo "voltaro: no display to open the window on (DISPLAY is not set); run it from a desktop session, with DISPLAY=host:0 for another one, or under a virtual display: xvfb-run -s '-screen 0 1024x768x24' $raiz/build/voltaro" >&2
+    echo "voltaro: no display to open the window on (DISPLAY is not set); run it from a desktop session, or with DISPLAY=host:0 for another one" >&2
     exit 1
 fi
 exec "$raiz/build/voltaro" "$@"

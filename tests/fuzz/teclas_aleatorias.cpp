@@ -20,8 +20,8 @@
 
 #include "apoyo/tablero.h"
 #include "game/estado.h"
+#include "input/peticiones.h"
 #include "input/teclado.h"
-#include "input/ventana.h"
 
 // ---- The window's stand-in: redraws are counted, an exit becomes an exception. ----
 

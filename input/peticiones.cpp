@@ -1,5 +1,5 @@
-// input/ventana.cpp — the redraw request and the exits, through GLUT and the C library.
-#include "input/ventana.h"
+// input/peticiones.cpp — the redraw request and the exits, through GLUT and the C library.
+#include "input/peticiones.h"
 
 #include <GL/glut.h>
 

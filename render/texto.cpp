@@ -36,14 +36,14 @@ int ancho_de(void *fuente, const char *texto)
     return ancho;
 }
 
-// Sets the raster position of a text `ancho` pixels wide at world point (x, y, z). A point that
+// Sets the raster position of `texto`, in `fuente`, at world point (x, y, z). A point that
 // projects outside the window would make the position invalid, and OpenGL would drop the whole
 // text; on a narrow window (5:4, portrait) the title and help lines start left of it. Such a
 // point is moved, at its depth, to the nearest window point from which the text starts inside
 // and, when it fits, ends inside; the position is set at the world point under it, so that the
 // text is lit there like the others. Half a pixel of margin keeps the new position inside
 // whatever the rounding of the way back.
-void situa_texto(GLfloat x, GLfloat y, GLfloat z, int ancho)
+void situa_texto(GLfloat x, GLfloat y, GLfloat z, void *fuente, const char *texto)
 {
     glRasterPos3f(x, y, z);
     GLint valida = GL_FALSE;
@@ -66,7 +66,8 @@ void situa_texto(GLfloat x, GLfloat y, GLfloat z, int ancho)
         return;
     }
     const GLdouble izquierda = vista[0] + 0.5;
-    const GLdouble derecha = std::max(izquierda, vista[0] + vista[2] - 0.5 - ancho);
+    const GLdouble derecha =
+        std::max(izquierda, vista[0] + vista[2] - 0.5 - ancho_de(fuente, texto));
     wx = std::clamp(wx, izquierda, derecha);
     wy = std::clamp(wy, vista[1] + 0.5, std::max(vista[1] + 0.5, vista[1] + vista[3] - 0.5));
     GLdouble ox = 0;
@@ -85,7 +86,7 @@ void escribe_en(GLfloat x, GLfloat y, GLfloat z, const char *texto, int tamano)
     if (fuente == nullptr) {
         return;
     }
-    situa_texto(x, y, z, ancho_de(fuente, texto));
+    situa_texto(x, y, z, fuente, texto);
     EscribirTexto(texto, tamano);
 }
 

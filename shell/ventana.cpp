@@ -13,10 +13,10 @@
 namespace {
 
 // Tells the desktop which program the window belongs to: WM_CLASS (instance "voltaro", class
-// "Voltaro", what the menu entry's StartupWMClass names) and _NET_WM_PID. freeglut sets neither
-// (WM_CLIENT_MACHINE it sets itself) and maps the window inside glutCreateWindow, while a window
-// manager reads WM_CLASS only as a window leaves the withdrawn state; so the window, the current
-// GLX drawable, is withdrawn, given both and mapped again, before any frame is drawn.
+// "Voltaro") and _NET_WM_PID. freeglut sets neither (WM_CLIENT_MACHINE it sets itself) and maps
+// the window inside glutCreateWindow, while a window manager reads WM_CLASS only as a window
+// leaves the withdrawn state; so the window, the current GLX drawable, is withdrawn, given both
+// and mapped again, before any frame is drawn.
 void da_identidad()
 {
     Display *pantalla = glXGetCurrentDisplay();
@@ -29,11 +29,11 @@ void da_identidad()
     char clase[] = "Voltaro";
     XClassHint pista = {instancia, clase};
     XSetClassHint(pantalla, ventana, &pista);
-    const unsigned long pid = static_cast<unsigned long>(getpid()); // CARDINAL/32: a long each
+    const auto pid = static_cast<unsigned long>(getpid()); // CARDINAL/32: a long each
     // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): Xlib takes the data as bytes
     const auto *datos = reinterpret_cast<const unsigned char *>(&pid);
-    XChangeProperty(pantalla, ventana, XInternAtom(pantalla, "_NET_WM_PID", False), XA_CARDINAL,
-                    32, PropModeReplace, datos, 1);
+    XChangeProperty(pantalla, ventana, XInternAtom(pantalla, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                    PropModeReplace, datos, 1);
     XMapWindow(pantalla, ventana);
 }
 

@@ -2,8 +2,10 @@
 // frame sets before them: with lighting on, a raster position is lit like a vertex.
 #include "render/texto.h"
 
+#include <GL/glu.h>
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "game/estado.h"
@@ -12,9 +14,79 @@ namespace {
 
 constexpr int LARGO_LINEA = 64; // longer than any text of the window, zero included
 
-void escribe_en(GLfloat x, GLfloat y, GLfloat z, const char *texto, int tamano)
+// GLUT's Helvetica bitmap font of `tamano` points, 12 or 18, or nullptr for any other size.
+void *fuente_de(int tamano)
+{
+    if (tamano == 12) {
+        return GLUT_BITMAP_HELVETICA_12;
+    }
+    if (tamano == 18) {
+        return GLUT_BITMAP_HELVETICA_18;
+    }
+    return nullptr;
+}
+
+// Width in pixels of `texto` drawn in `fuente`.
+int ancho_de(void *fuente, const char *texto)
+{
+    int ancho = 0;
+    for (const char *c = texto; *c != '\0'; ++c) {
+        ancho += glutBitmapWidth(fuente, static_cast<unsigned char>(*c));
+    }
+    return ancho;
+}
+
+// Sets the raster position of `texto`, in `fuente`, at world point (x, y, z). A point that
+// projects outside the window would make the position invalid, and OpenGL would drop the whole
+// text; on a narrow window (5:4, portrait) the title and help lines start left of it. Such a
+// point is moved, at its depth, to the nearest window point from which the text starts inside
+// and, when it fits, ends inside; the position is set at the world point under it, so that the
+// text is lit there like the others. Half a pixel of margin keeps the new position inside
+// whatever the rounding of the way back.
+void situa_texto(GLfloat x, GLfloat y, GLfloat z, void *fuente, const char *texto)
 {
     glRasterPos3f(x, y, z);
+    GLint valida = GL_FALSE;
+    glGetIntegerv(GL_CURRENT_RASTER_POSITION_VALID, &valida);
+    if (valida == GL_TRUE) {
+        return;
+    }
+    GLdouble modelo[16];
+    GLdouble proyeccion[16];
+    GLint vista[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelo);
+    glGetDoublev(GL_PROJECTION_MATRIX, proyeccion);
+    glGetIntegerv(GL_VIEWPORT, vista);
+    GLdouble wx = 0;
+    GLdouble wy = 0;
+    GLdouble wz = 0;
+    // Behind the eye or beyond the far plane there is no window point to move to.
+    if (gluProject(x, y, z, modelo, proyeccion, vista, &wx, &wy, &wz) == GL_FALSE || wz <= 0.0 ||
+        wz >= 1.0) {
+        return;
+    }
+    const GLdouble izquierda = vista[0] + 0.5;
+    const GLdouble derecha =
+        std::max(izquierda, vista[0] + vista[2] - 0.5 - ancho_de(fuente, texto));
+    wx = std::clamp(wx, izquierda, derecha);
+    wy = std::clamp(wy, vista[1] + 0.5, std::max(vista[1] + 0.5, vista[1] + vista[3] - 0.5));
+    GLdouble ox = 0;
+    GLdouble oy = 0;
+    GLdouble oz = 0;
+    if (gluUnProject(wx, wy, wz, modelo, proyeccion, vista, &ox, &oy, &oz) == GL_TRUE) {
+        glRasterPos3d(ox, oy, oz);
+    }
+}
+
+// Draws `texto` in the font of `tamano` points starting at world point (x, y, z), or at the
+// nearest point inside the window when that one is outside.
+void escribe_en(GLfloat x, GLfloat y, GLfloat z, const char *texto, int tamano)
+{
+    void *fuente = fuente_de(tamano);
+    if (fuente == nullptr) {
+        return;
+    }
+    situa_texto(x, y, z, fuente, texto);
     EscribirTexto(texto, tamano);
 }
 
@@ -22,12 +94,8 @@ void escribe_en(GLfloat x, GLfloat y, GLfloat z, const char *texto, int tamano)
 
 void EscribirTexto(const char *texto, int tamano)
 {
-    void *fuente = nullptr;
-    if (tamano == 12) {
-        fuente = GLUT_BITMAP_HELVETICA_12;
-    } else if (tamano == 18) {
-        fuente = GLUT_BITMAP_HELVETICA_18;
-    } else {
+    void *fuente = fuente_de(tamano);
+    if (fuente == nullptr) {
         return;
     }
     for (const char *c = texto; *c != '\0'; ++c) {
@@ -39,9 +107,8 @@ void ejes()
 {
     char linea[LARGO_LINEA];
     for (int k = 0; k < TAM; ++k) {
-        glRasterPos2f(static_cast<GLfloat>(k) + 0.4F, 0.1F);
         std::snprintf(linea, sizeof linea, "%d", k + 1);
-        EscribirTexto(linea, 18);
+        escribe_en(static_cast<GLfloat>(k) + 0.4F, 0.1F, 0.0F, linea, 18);
     }
     for (int k = 0; k < TAM; ++k) {
         std::snprintf(linea, sizeof linea, "%c", 65 + k);

@@ -1,4 +1,5 @@
-// render/texto.h — the bitmap texts of the window, placed at points of the 3D scene.
+// render/texto.h — the bitmap texts of the window, placed at points of the 3D scene. A text whose
+// point falls outside the window (a narrow or portrait one) starts at the nearest point inside.
 #ifndef VOLTARO_RENDER_TEXTO_H
 #define VOLTARO_RENDER_TEXTO_H
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a task needs and that are missing: `jugar` (build and play),
 # `probar` (build and run every test), `medir` (build and run the benchmarks), `medir_programa`
-# (measure the whole program) or `paquete` (build the Debian package). Uses sudo when not run as
-# root.
+# (measure the whole program), `paquete` (build the Debian package) or `captura` (the README's
+# screenshot). Uses sudo when not run as root.
 set -euo pipefail
 
 paquetes=(g++ cmake make pkg-config libglut-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libx11-dev)
@@ -17,6 +17,11 @@ fi
 # with Callgrind (scripts/medir_programa.sh); configuring bench/ needs Google Benchmark too.
 if [ "${1:-jugar}" = medir_programa ]; then
     paquetes+=(libbenchmark-dev xvfb libx11-dev libxtst-dev valgrind)
+fi
+# The README's screenshot (scripts/captura.sh): the game on a private X server, keys typed with
+# xdotool, the screen dumped with xwd and made a PNG with netpbm.
+if [ "${1:-jugar}" = captura ]; then
+    paquetes+=(xvfb xdotool x11-apps netpbm)
 fi
 # The Debian package: dpkg-shlibdeps and `file` work out its dependencies, desktop-file-validate
 # and mandoc check its menu entry and manual page. The tests build and check it too.

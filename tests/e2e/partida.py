@@ -1,9 +1,12 @@
 """tests/e2e/partida.py — runs the real game binary under X and reads its console transcript.
 
 A Partida starts the binary with its standard output going to a temporary file, finds the game's
-window by its title (freeglut sets no _NET_WM_PID, so the title is all there is), gives it the
-keyboard focus and types real key events into it with `xdotool key`, which goes through XTest to
-the focused window; there is no window manager under Xvfb to get in the way. The game flushes its
+window by the process id that the game sets on it (_NET_WM_PID), gives it the keyboard focus and
+types real key events into it with `xdotool key`, which goes through XTest to the focused window;
+there is no window manager under Xvfb to get in the way. Xvfb now and then refuses a connection
+made while another client connects: a start that ends that way before its window appears, with
+freeglut's "failed to open display" line as all its stderr and status 1, is started again, at
+most REINTENTOS times, and each such start is reported on the test's output. The game flushes its
 transcript after the banner and after every ordinary key, so the file is polled until the
 expected text has arrived, with a deadline and never a fixed long sleep. Used as a context
 manager it always kills the game on the way out, and the game is also told to die with the test
@@ -19,6 +22,7 @@ import os
 import re
 import shutil
 import signal
+import stat
 import subprocess
 import sys
 import tempfile
@@ -36,6 +40,11 @@ PLAZO = 10.0  # seconds to wait for anything the game should do at once; reached
 SONDEO = 0.005  # seconds between two looks at the transcript
 SONDEO_VENTANA = 0.05  # seconds between two searches for the game's window
 PAUSA_CONEXION = 0.2  # seconds for the X server to answer the game's connection
+REINTENTOS = 3  # starts refused by the X server that are started again, in one run
+# All that a start refused by the X server writes: freeglut's line, naming the program and the
+# display.
+RECHAZO = re.compile(rb"freeglut \([^\n]*\): failed to open display '[^\n]*'\n")
+arranques_rechazados = 0  # in this test process, reported by principal()
 
 
 class Fallo(Exception):
@@ -157,17 +166,18 @@ def _xdotool(*argumentos, plazo=PLAZO):
     return r.returncode, r.stdout
 
 
-def _ventanas():
-    _, salida = _xdotool("search", "--onlyvisible", "--name", "^" + re.escape(TITULO) + "$")
-    return set(salida.split())
+def _ventana_de(pid):
+    """The visible window whose _NET_WM_PID is `pid`, or None."""
+    _, salida = _xdotool("search", "--onlyvisible", "--pid", str(pid))
+    return next(iter(salida.split()), None)
 
 
 class Juego:
     """One run of `orden` (the binary, or a command in front of it such as valgrind) with its
     standard output going to `salida` (a file object, subprocess.PIPE or DEVNULL, or None to
-    close it), under `entorno`: it waits for a new window with the game's title, focuses it and
-    types keys. What the game did is read from its exit status and its stderr; Partida reads its
-    transcript as well."""
+    close it), under `entorno`: it waits for the game's window, focuses it and types keys. What
+    the game did is read from its exit status and its stderr; Partida reads its transcript as
+    well."""
 
     def __init__(self, orden, salida=subprocess.DEVNULL, entorno=None, plazo_ventana=PLAZO):
         self.orden = orden
@@ -177,12 +187,29 @@ class Juego:
         self.proceso = None
         self.ventana = None
         self.dir = None
+        self.rechazos = 0  # starts of this run refused by the X server
 
     def __enter__(self):
+        global arranques_rechazados
         comprueba(os.environ.get("DISPLAY"), "DISPLAY is not set: these tests need an X server")
         self.dir = tempfile.mkdtemp(prefix="voltaro-e2e-")
         self.errores = os.path.join(self.dir, "stderr")
-        antes = _ventanas()
+        while True:
+            try:
+                self._arranca()
+                return self
+            except Fallo:
+                if self.rechazos == REINTENTOS or not self._rechazado():
+                    self.__exit__(None, None, None)  # no `with` body, so no __exit__ either
+                    raise
+            self.rechazos += 1
+            arranques_rechazados += 1
+            print(f"X server refused the connection; started again ({self.rechazos} of "
+                  f"{REINTENTOS})", flush=True)
+            self._vacia_salida()
+
+    def _arranca(self):
+        """Starts the game and waits for its window; fails when the game exits first."""
         cerrar = self.salida is None
 
         def preparar():
@@ -199,12 +226,28 @@ class Juego:
         # game's own connection has been made and answered.
         self._espera(self.conectado, "the game to connect to the X server", self.plazo_ventana)
         time.sleep(PAUSA_CONEXION)
-        self.ventana = self._espera(lambda: next(iter(_ventanas() - antes), None),
+        self.ventana = self._espera(lambda: _ventana_de(self.proceso.pid),
                                     "the game's window to appear", self.plazo_ventana,
                                     SONDEO_VENTANA)
         codigo, _ = _xdotool("windowfocus", "--sync", self.ventana)
         igual(codigo, 0, "xdotool windowfocus status")
-        return self
+
+    def _rechazado(self):
+        """True when the last start ended as one refused by the X server: status 1 before any
+        window, and freeglut's line alone on stderr."""
+        return (self.ventana is None and self.proceso.poll() == 1
+                and RECHAZO.fullmatch(self.stderr()) is not None)
+
+    def _vacia_salida(self):
+        """Empties the file that standard output goes to, if it is a regular one, so that it
+        holds only what the start that counts writes."""
+        try:
+            fd = self.salida.fileno()
+            if stat.S_ISREG(os.fstat(fd).st_mode):
+                os.ftruncate(fd, 0)
+                os.lseek(fd, 0, os.SEEK_SET)
+        except (AttributeError, OSError):
+            pass
 
     def __exit__(self, *excepcion):
         if self.proceso and self.proceso.poll() is None:
@@ -338,4 +381,6 @@ def principal(prueba):
     except Fallo as fallo:
         print(f"FAIL: {fallo}", file=sys.stderr)
         sys.exit(1)
-    print(f"ok ({time.monotonic() - inicio:.1f} s)")
+    rechazos = (f", {arranques_rechazados} start(s) refused by the X server and started again"
+                if arranques_rechazados else "")
+    print(f"ok ({time.monotonic() - inicio:.1f} s{rechazos})")

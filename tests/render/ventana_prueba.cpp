@@ -21,10 +21,22 @@ GLdouble modelo[16];
 GLdouble proyeccion[16];
 GLint vista[4];
 
-bool a_pantalla_completa()
+// Lets GLUT handle the window's events until the window is `ancho` x `alto` pixels, for at most
+// ten seconds, then once more so that the reshape at that size has been handled.
+void espera_tamano(int ancho, int alto)
 {
-    return glutGet(GLUT_WINDOW_WIDTH) == glutGet(GLUT_SCREEN_WIDTH) &&
-           glutGet(GLUT_WINDOW_HEIGHT) == glutGet(GLUT_SCREEN_HEIGHT);
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while ((glutGet(GLUT_WINDOW_WIDTH) != ancho || glutGet(GLUT_WINDOW_HEIGHT) != alto) &&
+           std::chrono::steady_clock::now() < limite) {
+        glutMainLoopEvent();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    glutMainLoopEvent();
+}
+
+void espera_pantalla_completa()
+{
+    espera_tamano(glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
 }
 
 } // namespace
@@ -32,6 +44,8 @@ bool a_pantalla_completa()
 void abre_ventana(void (*al_dibujar)())
 {
     if (ventana_abierta) {
+        glutFullScreen();
+        espera_pantalla_completa();
         return;
     }
     int argc = 1;
@@ -42,13 +56,18 @@ void abre_ventana(void (*al_dibujar)())
     glutDisplayFunc(al_dibujar);
     glutReshapeFunc(reshape);
     glutFullScreen();
-    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!a_pantalla_completa() && std::chrono::steady_clock::now() < limite) {
-        glutMainLoopEvent();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    glutMainLoopEvent();
+    espera_pantalla_completa();
     ventana_abierta = true;
+}
+
+void cambia_tamano(int ancho, int alto)
+{
+    // Out of full screen freeglut gives the window back its earlier size, which would undo a
+    // resize asked for in the same breath.
+    glutLeaveFullScreen();
+    glutMainLoopEvent();
+    glutReshapeWindow(ancho, alto);
+    espera_tamano(ancho, alto);
 }
 
 void dibuja_fotograma()
@@ -109,6 +128,17 @@ std::array<int, 3> color_en(double x, double y, double z)
 {
     const auto p = proyecta(x, y, z);
     return pixel(p[0], p[1]);
+}
+
+std::array<int, 3> color_mas_claro(int x, int y, int ancho, int alto)
+{
+    std::array<int, 3> claro = {0, 0, 0};
+    lee_rectangulo(x, y, ancho, alto, [&claro](const std::array<int, 3> &c) {
+        if (c[0] + c[1] + c[2] > claro[0] + claro[1] + claro[2]) {
+            claro = c;
+        }
+    });
+    return claro;
 }
 
 int pixeles_claros(int x, int y, int ancho, int alto)

@@ -8,9 +8,14 @@
 #include "render/escena.h"
 
 // Opens the full-screen window once per process, as start-up does, and waits until it is mapped
-// at full size. `al_dibujar` is the display callback for the frames GLUT asks for meanwhile and
-// later: the game's own unless a caller (the frame benchmark) wants its first display untouched.
+// at full size; later calls put it back to full screen. `al_dibujar` is the display callback for
+// the frames GLUT asks for meanwhile and later: the game's own unless a caller (the frame
+// benchmark) wants its first display untouched.
 void abre_ventana(void (*al_dibujar)() = display);
+
+// Takes the window out of full screen at `ancho` x `alto` pixels, no larger than the screen, and
+// waits until it has that size: the shape of another screen.
+void cambia_tamano(int ancho, int alto);
 
 // Draws one frame with the game's reshape and display at the window's current size, and waits
 // until it is on screen.
@@ -25,6 +30,10 @@ std::array<int, 3> pixel(int x, int y);
 
 // Colour of the pixel where world point (x, y, z) lands.
 std::array<int, 3> color_en(double x, double y, double z);
+
+// The brightest pixel of the rectangle of `ancho` x `alto` pixels whose lower left corner is
+// (x, y).
+std::array<int, 3> color_mas_claro(int x, int y, int ancho, int alto);
 
 // Number of pixels brighter than a dark background in the rectangle of `ancho` x `alto` pixels
 // whose lower left corner is (x, y).

@@ -9,8 +9,11 @@ set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 "$raiz/scripts/dependencias.sh" paquete
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-    SOURCE_DATE_EPOCH=$(git -C "$raiz" log -1 --format=%ct 2>/dev/null ||
-                        dpkg-parsechangelog -l "$raiz/datos/changelog" -S Timestamp)
+    if [ "$(git -C "$raiz" rev-parse --show-toplevel 2>/dev/null)" = "$raiz" ]; then
+        SOURCE_DATE_EPOCH=$(git -C "$raiz" log -1 --format=%ct)
+    else
+        SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$raiz/datos/changelog" -S Timestamp)
+    fi
 fi
 export SOURCE_DATE_EPOCH
 "$raiz/scripts/compilar.sh" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLTARO_TESTS=OFF >/dev/null

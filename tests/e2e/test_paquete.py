@@ -18,6 +18,11 @@ import subprocess
 import tempfile
 import xml.etree.ElementTree as ET
 
+import gi
+
+gi.require_version("GdkPixbuf", "2.0")
+from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402  (after the version it needs)
+
 from partida import BANNER, Fallo, Partida, comprueba, igual, principal
 
 FUENTES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
@@ -198,11 +203,6 @@ def comprueba_iconos(raiz):
     """Both icons as GTK sees them: an icon theme's file has its type guessed from its first
     bytes, which must say SVG (an XML comment before the root element hides it), then
     gdk-pixbuf's SVG loader draws it at 48 px, leaving a margin of 2 px clear all round."""
-    import gi  # pylint: disable=import-outside-toplevel
-
-    gi.require_version("GdkPixbuf", "2.0")
-    from gi.repository import GdkPixbuf, Gio, GLib  # pylint: disable=import-outside-toplevel
-
     for icono in (ICONO, ICONO_SIMBOLICO):
         ruta = os.path.join(raiz, icono)
         with open(ruta, "rb") as f:

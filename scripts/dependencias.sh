@@ -28,6 +28,13 @@ fi
 if [ "${1:-jugar}" = paquete ] || [ "${1:-jugar}" = probar ]; then
     paquetes+=(dpkg-dev file desktop-file-utils mandoc)
 fi
+# The package's test also runs lintian and appstreamcli on it, and loads its icons as GTK does:
+# GLib's guess of their type from their bytes (shared-mime-info's rules), gdk-pixbuf with its SVG
+# loader, from Python.
+if [ "${1:-jugar}" = probar ]; then
+    paquetes+=(lintian appstream python3-gi gir1.2-glib-2.0 gir1.2-gdkpixbuf-2.0 librsvg2-common
+               shared-mime-info)
+fi
 
 faltan=()
 for p in "${paquetes[@]}"; do

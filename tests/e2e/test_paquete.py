@@ -1,11 +1,16 @@
-"""The Debian package: cpack makes it from the build tree; unpacked into a scratch root (nothing
-is installed on the machine) it holds the game, its menu entry, its icon and its manual page,
-owned by root with the usual modes; its dependencies name the package of every library the
-binary links; the menu entry and the manual page pass their checkers; and the unpacked binary
-opens its window and ends with status 0 on ESC."""
+"""The Debian package: cpack makes it from the build tree, twice, and the two are the same bytes;
+lintian accepts it without a single tag, informational and pedantic ones included. Unpacked into
+a scratch root (nothing is installed on the machine) it holds the game in /usr/games, its menu
+entry, its icons, its AppStream metadata, its manual page, its copyright and its changelog, owned
+by root with the usual modes; its dependencies name the package of every library the binary
+links; the menu entry, the metadata and the manual page pass their checkers and agree with each
+other and with the package; GTK takes both icons for SVG from their bytes alone and draws them at
+48 px; and the unpacked binary opens its window and ends with status 0 on ESC."""
 
 import configparser
 import glob
+import gzip
+import hashlib
 import os
 import re
 import shutil
@@ -13,18 +18,33 @@ import subprocess
 import tempfile
 import xml.etree.ElementTree as ET
 
+import gi
+
+gi.require_version("GdkPixbuf", "2.0")
+from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402  (after the version it needs)
+
 from partida import BANNER, Fallo, Partida, comprueba, igual, principal
 
+FUENTES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+BINARIO = "usr/games/voltaro"
 ENTRADA = "usr/share/applications/voltaro.desktop"
 ICONO = "usr/share/icons/hicolor/scalable/apps/voltaro.svg"
-MANUAL = "usr/share/man/man6/voltaro.6"
-BINARIO = "usr/bin/voltaro"
-MODOS = {BINARIO: "-rwxr-xr-x", ENTRADA: "-rw-r--r--", ICONO: "-rw-r--r--", MANUAL: "-rw-r--r--"}
+ICONO_SIMBOLICO = "usr/share/icons/hicolor/symbolic/apps/voltaro-symbolic.svg"
+METAINFO = "usr/share/metainfo/org.example.voltaro.metainfo.xml"
+MANUAL = "usr/share/man/man6/voltaro.6.gz"
+DOC = "usr/share/doc/voltaro/"
+MODOS = {BINARIO: "-rwxr-xr-x"} | {
+    f: "-rw-r--r--"
+    for f in (ENTRADA, ICONO, ICONO_SIMBOLICO, METAINFO, MANUAL, DOC + "copyright",
+              DOC + "changelog.gz")}
+MANTENEDOR = "VOLTARO developers <voltaro@example.org>"
+CLASE_VENTANA = "Voltaro"  # the class of the game's window's WM_CLASS
 
 
-def ejecuta(*orden, cwd=None, plazo=60):
+def ejecuta(*orden, cwd=None, plazo=60, entorno=None):
     """Runs the command and returns its exit status and its output, stderr after stdout."""
-    r = subprocess.run(orden, cwd=cwd, capture_output=True, text=True, timeout=plazo, check=False)
+    r = subprocess.run(orden, cwd=cwd, capture_output=True, text=True, timeout=plazo, check=False,
+                       env=entorno)
     return r.returncode, r.stdout + r.stderr
 
 
@@ -47,13 +67,35 @@ def version_del_proyecto(construccion):
     return f"{cache['MAJOR']}.{cache['MINOR']}.0"
 
 
-def construye_paquete(construccion, destino):
-    """Runs cpack on the build tree with its output and its staging directory in `destino`, and
-    returns the path of the one .deb it made."""
-    salida_de("cpack", "-G", "DEB", "-B", destino, cwd=construccion, plazo=100)
+def ultima_entrada_del_changelog():
+    """The version and the time (seconds since 1970) of the changelog's last entry."""
+    ruta = os.path.join(FUENTES, "datos", "changelog")
+    return [salida_de("dpkg-parsechangelog", "-l", ruta, "-S", c).strip()
+            for c in ("Version", "Timestamp")]
+
+
+def construye_paquete(construccion, destino, epoca):
+    """Runs cpack on the build tree with its output and its staging directory in `destino` and
+    every file's time `epoca`, as scripts/paquete.sh does, and returns the path of the one .deb
+    it made."""
+    entorno = dict(os.environ, SOURCE_DATE_EPOCH=epoca)
+    salida_de("cpack", "-G", "DEB", "-B", destino, cwd=construccion, plazo=100, entorno=entorno)
     debs = glob.glob(os.path.join(destino, "*.deb"))
     igual(len(debs), 1, f"number of packages made: {debs}")
     return debs[0]
+
+
+def suma(fichero):
+    with open(fichero, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
+def comprueba_reproducible(deb, otro):
+    """Two builds of the same tree give the same bytes: same file times, order, owners and
+    compressed streams, with nothing of the staging directory in them."""
+    if suma(deb) != suma(otro):
+        listas = [salida_de("dpkg-deb", "--contents", d) for d in (deb, otro)]
+        raise Fallo("two builds of the package differ; their contents:\n" + "\n".join(listas))
 
 
 def comprueba_contenido(deb):
@@ -107,7 +149,7 @@ def comprueba_control(deb, construccion):
     version = version_del_proyecto(construccion)
     arquitectura = salida_de("dpkg", "--print-architecture").strip()
     igual(campos, {"Package": "voltaro", "Version": version, "Section": "games",
-                   "Maintainer": "VOLTARO developers", "Architecture": arquitectura},
+                   "Maintainer": MANTENEDOR, "Architecture": arquitectura},
           "control fields")
     igual(os.path.basename(deb), f"voltaro_{version}_{arquitectura}.deb", "package file name")
     descripcion = salida_de("dpkg-deb", "--field", deb, "Description").splitlines()
@@ -116,31 +158,78 @@ def comprueba_control(deb, construccion):
     igual(largas, [], "description lines of 80 columns or more")
 
 
+def comprueba_lintian(deb):
+    """Debian's own checks, every tag shown: an informational or pedantic one fails too."""
+    sin_mensajes("lintian", "--pedantic", "--display-info", "--allow-root", deb)
+
+
 def comprueba_escritorio(raiz):
-    """The menu entry is valid, starts the binary the package puts on the PATH and names the
-    icon it installs; the icon is an SVG document."""
+    """The menu entry is valid, starts the binary the package puts on the PATH, names the icon it
+    installs and the class of the game's window, so that the desktop matches the two."""
     entrada = os.path.join(raiz, ENTRADA)
     sin_mensajes("desktop-file-validate", entrada)
     lector = configparser.ConfigParser(interpolation=None)
     lector.optionxform = str
     lector.read(entrada, encoding="utf-8")
     seccion = lector["Desktop Entry"]
-    igual(seccion["Exec"].split()[0], os.path.basename(BINARIO),
-          "the entry's Exec (the binary's name, found on the PATH)")
-    igual(seccion["Icon"], os.path.splitext(os.path.basename(ICONO))[0], "the entry's Icon")
-    try:
-        svg = ET.parse(os.path.join(raiz, ICONO)).getroot().tag
-    except ET.ParseError as error:
-        raise Fallo(f"the icon is not well-formed XML: {error}") from None
-    igual(svg, "{http://www.w3.org/2000/svg}svg", "the icon's root element")
+    igual([seccion["Exec"].split()[0], seccion["Icon"], seccion.get("StartupWMClass")],
+          [os.path.basename(BINARIO), nombre_de(ICONO), CLASE_VENTANA],
+          "the entry's Exec (the binary's name, found on the PATH), Icon and StartupWMClass")
 
 
-def comprueba_manual(raiz):
-    """mandoc also checks that the page's section is the one of the directory it lies in."""
+def nombre_de(ruta):
+    return os.path.splitext(os.path.basename(ruta))[0]
+
+
+def comprueba_metainfo(raiz, version):
+    """appstreamcli passes the metadata without a hint, pedantic ones included; its id is its file
+    name, and what it launches, provides and last released are the package's menu entry, binary
+    and version."""
+    metainfo = os.path.join(raiz, METAINFO)
+    codigo, salida = ejecuta("appstreamcli", "validate", "--no-net", "--pedantic", "--strict",
+                             "--format", "yaml", metainfo)
+    comprueba(codigo == 0 and "Issues:" not in salida, f"appstreamcli validate:\n{salida}")
+    componente = ET.parse(metainfo).getroot()
+    igual([componente.findtext("id") + ".metainfo.xml",
+           componente.findtext("launchable[@type='desktop-id']"),
+           componente.findtext("provides/binary"),
+           componente.find("releases/release").get("version")],
+          [os.path.basename(METAINFO), os.path.basename(ENTRADA), os.path.basename(BINARIO),
+           version],
+          "the metadata's id + .metainfo.xml, launchable, binary and last release")
+
+
+def comprueba_iconos(raiz):
+    """Both icons as GTK sees them: an icon theme's file has its type guessed from its first
+    bytes, which must say SVG (an XML comment before the root element hides it), then
+    gdk-pixbuf's SVG loader draws it at 48 px, leaving a margin of 2 px clear all round."""
+    for icono in (ICONO, ICONO_SIMBOLICO):
+        ruta = os.path.join(raiz, icono)
+        with open(ruta, "rb") as f:
+            tipo, _ = Gio.content_type_guess(None, f.read())
+        igual(tipo, "image/svg+xml", f"type of {icono} guessed from its bytes")
+        try:
+            imagen = GdkPixbuf.Pixbuf.new_from_file_at_size(ruta, 48, 48)
+        except GLib.Error as error:
+            raise Fallo(f"gdk-pixbuf cannot load {icono}: {error.message}") from None
+        igual((imagen.get_width(), imagen.get_height(), imagen.get_has_alpha()), (48, 48, True),
+              f"width, height and alpha of {icono} drawn at 48 px")
+        fila, pixeles = imagen.get_rowstride(), imagen.get_pixels()
+        borde = [(x, y) for y in range(48) for x in range(48) if min(x, y, 47 - x, 47 - y) < 2]
+        opacos = [p for p in borde if pixeles[p[1] * fila + p[0] * 4 + 3]]
+        igual(opacos, [], f"pixels of {icono} drawn in its 2 px margin")
+
+
+def comprueba_manual(raiz, tmp):
+    """mandoc also checks that the page's section is the one of the directory it lies in; groff
+    reads the page uncompressed."""
     manual = os.path.join(raiz, MANUAL)
     sin_mensajes("mandoc", "-T", "lint", "-W", "warning", manual)
     if shutil.which("groff"):
-        sin_mensajes("groff", "-man", "-ww", "-z", manual)
+        plano = os.path.join(tmp, "voltaro.6")
+        with gzip.open(manual) as comprimido, open(plano, "wb") as f:
+            f.write(comprimido.read())
+        sin_mensajes("groff", "-man", "-ww", "-z", plano)
 
 
 def arranca_y_sale(raiz):
@@ -152,15 +241,22 @@ def arranca_y_sale(raiz):
 
 def prueba(binario):
     construccion = os.path.dirname(os.path.abspath(binario))
+    version, epoca = ultima_entrada_del_changelog()
+    igual(version, version_del_proyecto(construccion), "version of the changelog's last entry")
     with tempfile.TemporaryDirectory(prefix="voltaro-paquete-") as tmp:
-        deb = construye_paquete(construccion, os.path.join(tmp, "cpack"))
+        deb = construye_paquete(construccion, os.path.join(tmp, "cpack"), epoca)
+        comprueba_reproducible(deb, construye_paquete(construccion, os.path.join(tmp, "otro"),
+                                                      epoca))
         raiz = os.path.join(tmp, "raiz")
         salida_de("dpkg-deb", "--extract", deb, raiz)
         comprueba_contenido(deb)
         comprueba_control(deb, construccion)
+        comprueba_lintian(deb)
         comprueba_dependencias(deb, os.path.join(raiz, BINARIO))
         comprueba_escritorio(raiz)
-        comprueba_manual(raiz)
+        comprueba_metainfo(raiz, version)
+        comprueba_iconos(raiz)
+        comprueba_manual(raiz, tmp)
         arranca_y_sale(raiz)
 
 

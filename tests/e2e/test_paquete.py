@@ -182,13 +182,14 @@ def nombre_de(ruta):
 
 
 def comprueba_metainfo(raiz, version):
-    """appstreamcli passes the metadata without a hint, pedantic ones included; its id is its file
-    name, and what it launches, provides and last released are the package's menu entry, binary
-    and version."""
+    """appstreamcli passes the metadata with no error or warning, pedantic ones included; its id
+    is its file name, and what it launches, provides and last released are the package's menu
+    entry, binary and version. Hints are allowed: Debian 12's appstreamcli does not know the
+    <developer> tag that Debian 13's wants instead of the older <developer_name>."""
     metainfo = os.path.join(raiz, METAINFO)
-    codigo, salida = ejecuta("appstreamcli", "validate", "--no-net", "--pedantic", "--strict",
-                             "--format", "yaml", metainfo)
-    comprueba(codigo == 0 and "Issues:" not in salida, f"appstreamcli validate:\n{salida}")
+    codigo, salida = ejecuta("appstreamcli", "validate", "--no-net", "--pedantic", metainfo)
+    avisos = [linea for linea in salida.splitlines() if re.match(r"[EWP]: ", linea)]
+    comprueba(codigo == 0 and not avisos, f"appstreamcli validate:\n{salida}")
     componente = ET.parse(metainfo).getroot()
     igual([componente.findtext("id") + ".metainfo.xml",
            componente.findtext("launchable[@type='desktop-id']"),

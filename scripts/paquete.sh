@@ -16,7 +16,8 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
     fi
 fi
 export SOURCE_DATE_EPOCH
-"$raiz/scripts/compilar.sh" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLTARO_TESTS=OFF -DVOLTARO_CONSOLE_LATIN1=OFF >/dev/null
+"$raiz/scripts/compilar.sh" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLTARO_TESTS=OFF \
+    -DVOLTARO_CONSOLE_LATIN1=OFF >/dev/null
 cd "$raiz/build"
 if ! salida=$(cpack -G DEB 2>&1); then
     echo "$salida" >&2

@@ -60,6 +60,7 @@ INTENTOS=4 # attempts at what reaches the archive before giving up
 PAUSA=20   # seconds between two attempts
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/voltaro-$version.XXXXXX")
+chmod 755 "$tmp" # apt's downloads into the system run as its user _apt
 sistema=$tmp/raiz
 inicio_total=$SECONDS
 
@@ -126,9 +127,28 @@ limpia() {
     rm -rf --one-file-system "$tmp"
 }
 
+# The command being waited for (mmdebstrap, or a command inside the system).
+hijo=
+
+# Runs a command in the background and waits for it, so that a TERM or INT reaches the traps at
+# once and not only when a long step ends (a command in the background ignores the terminal's
+# Ctrl-C; the trap stops it).
+espera() {
+    "$@" &
+    hijo=$!
+    local estado=0
+    wait "$hijo" || estado=$?
+    hijo=
+    return "$estado"
+}
+
 al_salir() {
     local estado=$?
     trap - EXIT INT TERM
+    # mmdebstrap undoes its own mounts when told to stop.
+    if [ -n "$hijo" ] && kill -TERM "$hijo" 2>/dev/null; then
+        wait "$hijo" 2>/dev/null || true
+    fi
     limpia || estado=1
     exit "$estado"
 }
@@ -150,12 +170,10 @@ reintenta() {
 }
 
 # Runs a command as root inside the system, with the bare environment of a fresh login and no
-# display. It runs in the background and is waited for, so that a TERM or INT reaches the traps
-# at once and not only when a long step ends.
+# display.
 dentro() {
-    chroot "$sistema" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" \
-        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@" </dev/null &
-    wait $!
+    espera chroot "$sistema" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@" </dev/null
 }
 
 duracion() {
@@ -208,7 +226,7 @@ crea_sistema() {
     desmonta
     rm -rf --one-file-system "$sistema"
     # apt retries a transient failure of the archive itself, also in the system afterwards.
-    mmdebstrap --variant=minbase --include=git,ca-certificates \
+    espera mmdebstrap --variant=minbase --include=git,ca-certificates \
         --aptopt='Acquire::Retries "3"' "$version" "$sistema" \
         "deb $ARCHIVO $version main" "deb $ARCHIVO $version-updates main" \
         "deb $SEGURIDAD $version-security main"
@@ -264,8 +282,11 @@ prueba() {
 
 empaqueta() {
     mkdir -p "$argumento"
-    dentro bash -c 'cd /root/voltaro && bash scripts/paquete.sh' | tee "$tmp/paquete.out" ||
-        falla "the package command failed"
+    local estado=0
+    dentro bash -c 'cd /root/voltaro && bash scripts/paquete.sh' >"$tmp/paquete.out" ||
+        estado=$?
+    cat "$tmp/paquete.out"
+    [ "$estado" -eq 0 ] || falla "the package command failed with status $estado"
     local deb
     deb=$(tail -n 1 "$tmp/paquete.out")
     if [[ "$deb" != /*.deb ]] || [ ! -f "$sistema$deb" ]; then

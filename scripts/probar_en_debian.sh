@@ -308,7 +308,9 @@ instala() {
         >"$tmp/apt.out" 2>&1 || estado=$?
     cat "$tmp/apt.out"
     if [ "$estado" -ne 0 ]; then
-        if grep -qE 'unmet dependencies|but it is not (installable|going to be installed)|but [^ ]+ is to be installed' "$tmp/apt.out"; then
+        # apt 2 (bookworm) and apt 3 (trixie) word it differently.
+        if grep -qiE 'unmet dependencies|unsatisfied dependencies|unable to satisfy dependencies' \
+            "$tmp/apt.out"; then
             echo "$yo: $version: apt refused $(basename "$argumento"): unmet dependencies" >&2
             termina REFUSED
             cierra "PACKAGE REFUSED BY APT (unmet dependencies)" 2

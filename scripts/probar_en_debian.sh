@@ -145,15 +145,20 @@ espera() {
 al_salir() {
     local estado=$?
     trap - EXIT INT TERM
-    # mmdebstrap undoes its own mounts when told to stop.
+    # mmdebstrap, told to stop, first finishes the step it is in and then undoes its own mounts.
     if [ -n "$hijo" ] && kill -TERM "$hijo" 2>/dev/null; then
         wait "$hijo" 2>/dev/null || true
     fi
     limpia || estado=1
     exit "$estado"
 }
+interrumpido() {
+    echo "$yo: interrupted: stopping what still runs and removing the system" >&2
+    exit "$1"
+}
 trap al_salir EXIT
-trap 'exit 130' INT TERM
+trap 'interrumpido 130' INT
+trap 'interrumpido 143' TERM
 
 # --- Steps ---------------------------------------------------------------------------------
 

@@ -8,7 +8,7 @@ set -euo pipefail
 paquetes=(g++ cmake make pkgconf libglut-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libx11-dev)
 if [ "${1:-jugar}" = probar ]; then
     paquetes+=(googletest libgtest-dev xvfb xauth xdotool x11-utils python3 clang-format
-               cppcheck clang-tidy valgrind)
+               cppcheck clang-tidy valgrind shellcheck)
 fi
 if [ "${1:-jugar}" = medir ]; then
     paquetes+=(libbenchmark-dev)

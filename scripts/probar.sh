@@ -6,6 +6,7 @@ raiz=$(cd "$(dirname "$0")/.." && pwd)
 "$raiz/scripts/dependencias.sh" probar
 "$raiz/scripts/compilar.sh" -DVOLTARO_TESTS=ON -DVOLTARO_WERROR=ON
 
+# shellcheck source=scripts/xvfb.sh
 . "$raiz/scripts/xvfb.sh"
 tmp=$(mktemp -d)
 trap 'para_xvfb; rm -rf "$tmp"' EXIT

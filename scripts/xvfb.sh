@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the commands that need a display of their own: `arranca_xvfb DIR` starts a private
 # Xvfb at 1920x1080 and exports DISPLAY; `para_xvfb` stops it (call it from an EXIT trap).
 # Xvfb picks a free display number itself and tells it through a pipe in DIR, so two runs on one

@@ -124,7 +124,7 @@ limpia() {
         montajes >&2
         return 1
     fi
-    rm -rf --one-file-system "$tmp"
+    [ ! -e "$tmp" ] || rm -rf --one-file-system "$tmp"
 }
 
 # The command being waited for (mmdebstrap, or a command inside the system).
@@ -206,12 +206,20 @@ falla() {
     termina FAILED
     cierra FAILED 1
 }
+# Removes the system, then prints every step with its time and the verdict, the last line.
 cierra() {
+    local veredicto=$1 estado=$2 inicio=$SECONDS linea
     echo
-    local linea
+    if limpia; then
+        informe+=("removal of the system: done, $(duracion $((SECONDS - inicio)))")
+    else
+        informe+=("removal of the system: FAILED")
+        veredicto=FAILED
+        estado=1
+    fi
     for linea in "${informe[@]}"; do echo "   $linea"; done
-    echo "== $yo $version${argumento:+ --$modo $argumento}: $1 (total $(duracion $((SECONDS - inicio_total))))"
-    exit "$2"
+    echo "== $yo $version${argumento:+ --$modo $argumento}: $veredicto (total $(duracion $((SECONDS - inicio_total))))"
+    exit "$estado"
 }
 
 # No process of a step may outlive it (an X server, a game): those found are named and killed.

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "game/estado.h"
 #include "game/tirada.h"
 
 namespace {

@@ -1,6 +1,8 @@
 // game/estado.cpp — the game state's single definitions and their load-time values.
 #include "game/estado.h"
 
+#include <cstdint>
+
 int matriz[TAM][TAM];
 int ia[TAM][TAM];
 int ataca = 2;
@@ -41,7 +43,7 @@ void contar_fichas()
     numx = 0;
     num0 = 0;
     for (const auto &fila : matriz) {
-        for (int celda : fila) {
+        for (const int celda : fila) {
             numx += celda == 1;
             num0 += celda == 2;
         }

@@ -45,8 +45,8 @@ void ejecuta_tirada(int jugador, int contrario, int fila, int col, int solo_prue
         // Walk the run of opponent discs; `largo` counts them, the walk stops on the closing
         // square.
         int largo = 1;
-        int f = fila + 2 * df;
-        int c = col + 2 * dc;
+        int f = fila + (2 * df);
+        int c = col + (2 * dc);
         while (dentro(f, df) && dentro(c, dc) && matriz[f][c] == contrario) {
             ++largo;
             f += df;
@@ -58,7 +58,7 @@ void ejecuta_tirada(int jugador, int contrario, int fila, int col, int solo_prue
         ++ptos;
         if (solo_prueba == 0) {
             for (int d = 0; d <= largo; ++d) {
-                matriz[fila + d * df][col + d * dc] = jugador;
+                matriz[fila + (d * df)][col + (d * dc)] = jugador;
             }
         }
     }

@@ -12,9 +12,9 @@ constexpr int CASILLAS = TAM * TAM;
 // at most one cycle is made, so on a full board the cursor stays where it is.
 void busca_en_orden(int paso)
 {
-    const int inicio = z_actual * TAM + x_actual;
+    const int inicio = (z_actual * TAM) + x_actual;
     for (int k = 1; k <= CASILLAS; ++k) {
-        const int i = ((inicio + k * paso) % CASILLAS + CASILLAS) % CASILLAS;
+        const int i = ((inicio + (k * paso)) % CASILLAS + CASILLAS) % CASILLAS;
         if (matriz[i / TAM][i % TAM] == 0) {
             z_actual = i / TAM;
             x_actual = i % TAM;

@@ -3,6 +3,7 @@
 // faces, lit by one positional light.
 #include "render/escena.h"
 
+#include <GL/gl.h>
 #include <GL/glu.h>
 #include <GL/glut.h>
 

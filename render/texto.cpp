@@ -2,6 +2,7 @@
 // frame sets before them: with lighting on, a raster position is lit like a vertex.
 #include "render/texto.h"
 
+#include <GL/gl.h>
 #include <GL/glu.h>
 #include <GL/glut.h>
 

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a task needs and that are missing: `jugar` (build and play),
 # `probar` (build and run every test), `medir` (build and run the benchmarks), `medir_programa`
-# (measure the whole program), `paquete` (build the Debian package) or `captura` (the README's
-# screenshot). Uses sudo when not run as root.
+# (measure the whole program), `paquete` (build the Debian package), `captura` (the README's
+# screenshot) or `debian` (build fresh Debian systems to run the play, test and package commands
+# in). Uses sudo when not run as root.
 set -euo pipefail
 
-paquetes=(g++ cmake make pkg-config libglut-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libx11-dev)
+paquetes=(g++ cmake make pkgconf libglut-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libx11-dev)
 if [ "${1:-jugar}" = probar ]; then
     paquetes+=(googletest libgtest-dev xvfb xauth xdotool x11-utils python3 clang-format
-               cppcheck clang-tidy valgrind)
+               cppcheck clang-tidy valgrind shellcheck)
 fi
 if [ "${1:-jugar}" = medir ]; then
     paquetes+=(libbenchmark-dev)
@@ -36,6 +37,12 @@ if [ "${1:-jugar}" = probar ]; then
                shared-mime-info)
 fi
 
+# scripts/probar_en_debian.sh: mmdebstrap builds a minimal Debian of a given release from the
+# archive, with the archive's keys; it runs as root and needs nothing of the game's.
+if [ "${1:-jugar}" = debian ]; then
+    paquetes=(mmdebstrap debian-archive-keyring git)
+fi
+
 faltan=()
 for p in "${paquetes[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
@@ -49,6 +56,9 @@ done
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 echo "Installing: ${faltan[*]}"
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    "${faltan[@]}" >/dev/null
+# Another apt or dpkg at work on the machine (an unattended upgrade, another install) holds
+# dpkg's lock for a while: wait for it rather than fail at once.
+espera=(-o DPkg::Lock::Timeout=600)
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${espera[@]}" update -qq
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${espera[@]}" install -y -qq \
+    --no-install-recommends "${faltan[@]}" >/dev/null

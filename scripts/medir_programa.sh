@@ -18,6 +18,7 @@ cmake --build "$construccion" --parallel "$(nproc)" \
     --target voltaro base_glut conductor fotograma marca_fotogramas >/dev/null
 bench="$construccion/bench/programa"
 
+# shellcheck source=scripts/xvfb.sh
 . "$raiz/scripts/xvfb.sh"
 tmp=$(mktemp -d)
 trap 'para_xvfb; rm -rf "$tmp"' EXIT

@@ -7,6 +7,7 @@ raiz=$(cd "$(dirname "$0")/.." && pwd)
 # The tests expect the UTF-8 transcript, whatever an earlier play run chose.
 "$raiz/scripts/compilar.sh" -DVOLTARO_TESTS=ON -DVOLTARO_WERROR=ON -DVOLTARO_CONSOLE_LATIN1=OFF
 
+# shellcheck source=scripts/xvfb.sh
 . "$raiz/scripts/xvfb.sh"
 tmp=$(mktemp -d)
 trap 'para_xvfb; rm -rf "$tmp"' EXIT

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the commands that need a display of their own: `arranca_xvfb DIR [WIDTHxHEIGHT]`
 # starts a private Xvfb, 1920x1080 unless told, and exports DISPLAY; `para_xvfb` stops it (call
 # it from an EXIT trap).

@@ -1,7 +1,8 @@
 """The short scripted game under valgrind's memcheck, from start-up to the SPACE after the end:
 no invalid read or write, no use of an uninitialised value and no definite or possible leak,
 anywhere, except what tests/valgrind.supp holds of the libraries below the game (the leaks of
-Mesa's driver, a word-wise strncmp of the dynamic loader), each with its reason. Blocks still
+Mesa's driver and of its GLX set-up in glutInit, a word-wise strncmp of the dynamic loader), each
+with its reason. Blocks still
 reachable at exit are fine: the game frees nothing on purpose when it ends. The transcript must
 also be the one the same keys give without valgrind, and the exit status the game's own, 1."""
 

@@ -3,6 +3,7 @@
 
 #include <GL/glut.h>
 #include <GL/glx.h>
+#include <X11/X.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

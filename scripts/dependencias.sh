@@ -24,10 +24,11 @@ fi
 if [ "${1:-jugar}" = captura ]; then
     paquetes+=(xvfb xdotool x11-apps netpbm)
 fi
-# The Debian package: dpkg-shlibdeps and `file` work out its dependencies, desktop-file-validate
-# and mandoc check its menu entry and manual page. The tests build and check it too.
+# The Debian package: dpkg-buildpackage, then the build dependencies that debian/control names
+# (below); the tests build it too, and check its manual page with mandoc and its menu entry with
+# desktop-file-validate.
 if [ "${1:-jugar}" = paquete ] || [ "${1:-jugar}" = probar ]; then
-    paquetes+=(dpkg-dev file desktop-file-utils mandoc)
+    paquetes+=(dpkg-dev desktop-file-utils mandoc)
 fi
 # The package's test also runs lintian and appstreamcli on it, and loads its icons as GTK does:
 # GLib's guess of their type from their bytes (shared-mime-info's rules), gdk-pixbuf with its SVG
@@ -43,22 +44,35 @@ if [ "${1:-jugar}" = debian ]; then
     paquetes=(mmdebstrap debian-archive-keyring git)
 fi
 
+# sudo clears the environment, so DEBIAN_FRONTEND is handed to apt-get through env: a question
+# from a package's configuration would otherwise stop a non-root install. Another apt or dpkg at
+# work on the machine (an unattended upgrade, another install) holds dpkg's lock for a while:
+# wait for it rather than fail at once.
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
+
 faltan=()
 for p in "${paquetes[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
         faltan+=("$p")
     fi
 done
-[ ${#faltan[@]} -eq 0 ] && exit 0
+if [ ${#faltan[@]} -gt 0 ]; then
+    echo "Installing: ${faltan[*]}"
+    "${apt[@]}" update -qq
+    "${apt[@]}" install -y -qq --no-install-recommends "${faltan[@]}" >/dev/null
+fi
 
-# sudo clears the environment, so DEBIAN_FRONTEND is handed to apt-get through env: a question
-# from a package's configuration would otherwise stop a non-root install.
-sudo=()
-[ "$(id -u)" -eq 0 ] || sudo=(sudo)
-echo "Installing: ${faltan[*]}"
-# Another apt or dpkg at work on the machine (an unattended upgrade, another install) holds
-# dpkg's lock for a while: wait for it rather than fail at once.
-espera=(-o DPkg::Lock::Timeout=600)
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${espera[@]}" update -qq
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${espera[@]}" install -y -qq \
-    --no-install-recommends "${faltan[@]}" >/dev/null
+# The package's build dependencies, as debian/control names them; those of the build-time tests
+# only when the nocheck build profile is not asked for.
+if [ "${1:-jugar}" = paquete ] || [ "${1:-jugar}" = probar ]; then
+    raiz=$(cd "$(dirname "$0")/.." && pwd)
+    perfiles=(-P "${DEB_BUILD_PROFILES:-}")
+    perfiles[1]=${perfiles[1]// /,}
+    if ! (cd "$raiz" && dpkg-checkbuilddeps "${perfiles[@]}" 2>/dev/null); then
+        echo "Installing the build dependencies that debian/control names"
+        "${apt[@]}" update -qq
+        "${apt[@]}" build-dep -y -qq --no-install-recommends "${perfiles[@]}" "$raiz" >/dev/null
+    fi
+fi

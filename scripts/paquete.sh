@@ -1,32 +1,34 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the game in build/ and makes its Debian package there, then
-# prints the path of the .deb. Install it with `sudo apt install ./build/voltaro_1.0.0_amd64.deb`.
+# Builds the game's Debian packages from this tree as Debian builds its own: the source package
+# (dpkg-source, native format, debian/), then the binary packages from that source package with
+# dpkg-buildpackage (debhelper, debian/rules), in DIR (build/paquete unless told), after
+# installing whatever build dependencies are missing. Prints the path of the game's .deb; install
+# it with `sudo apt install ./build/paquete/voltaro_1.0.0_amd64.deb`.
 #
-# Every file in the package carries the time of the last commit (of the changelog's last entry in
-# a tree without git), so that two builds of the same sources give the same bytes; a
-# SOURCE_DATE_EPOCH already in the environment is kept.
+# Uncommitted changes are built too. DEB_BUILD_OPTIONS and DEB_BUILD_PROFILES pass through:
+# `DEB_BUILD_OPTIONS=nocheck DEB_BUILD_PROFILES=nocheck` builds without the build-time tests.
+# Every file carries the time of the changelog's last entry, so two builds of the same sources
+# give the same bytes.
 set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
+destino=$(realpath -m "${1:-$raiz/build/paquete}")
 "$raiz/scripts/dependencias.sh" paquete
-if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-    if [ "$(git -C "$raiz" rev-parse --show-toplevel 2>/dev/null)" = "$raiz" ]; then
-        SOURCE_DATE_EPOCH=$(git -C "$raiz" log -1 --format=%ct)
-    else
-        SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$raiz/datos/changelog" -S Timestamp)
-    fi
-fi
+
+rm -rf "$destino"
+mkdir -p "$destino"
+cd "$destino"
+SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$raiz/debian/changelog" -S Timestamp)
 export SOURCE_DATE_EPOCH
-"$raiz/scripts/compilar.sh" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLTARO_TESTS=OFF \
-    -DVOLTARO_CONSOLE_LATIN1=OFF >/dev/null
-cd "$raiz/build"
-if ! salida=$(cpack -G DEB 2>&1); then
-    echo "$salida" >&2
+version=$(dpkg-parsechangelog -l "$raiz/debian/changelog" -S Version)
+# As many jobs as the machine has cores, unless DEB_BUILD_OPTIONS says how many.
+trabajos=()
+[[ "${DEB_BUILD_OPTIONS:-}" == *parallel=* ]] || trabajos=(--jobs-try=auto)
+registro="$destino/construccion.log"
+if ! { dpkg-source --build "$raiz" &&
+       dpkg-source --extract "voltaro_$version.dsc" fuentes &&
+       (cd fuentes && dpkg-buildpackage --build=binary --no-sign "${trabajos[@]}"); } >"$registro" 2>&1; then
+    tail -n 40 "$registro" >&2
+    echo "paquete.sh: the build failed; its whole log is $registro" >&2
     exit 1
 fi
-deb=$(sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' <<<"$salida")
-if [ -z "$deb" ]; then
-    echo "$salida" >&2
-    echo "paquete.sh: cpack named no package" >&2
-    exit 1
-fi
-echo "$deb"
+echo "$destino/voltaro_${version}_$(dpkg-architecture -q DEB_HOST_ARCH).deb"

@@ -1,5 +1,7 @@
-"""The Debian package: cpack makes it from the build tree, twice, and the two are the same bytes;
-lintian accepts it without a single tag, informational and pedantic ones included. Unpacked into
+"""The Debian package: scripts/paquete.sh makes it from the source tree as Debian builds its own
+(a source package, then dpkg-buildpackage and debhelper), twice in two directories, and the two
+are the same bytes; lintian accepts it, its .changes and its .buildinfo without a single tag,
+informational and pedantic ones included. Unpacked into
 a scratch root (nothing is installed on the machine) it holds the game in /usr/games, its menu
 entry, its icons, its AppStream metadata, its manual page, its copyright and its changelog, owned
 by root with the usual modes; its dependencies name the package of every library the binary
@@ -68,21 +70,20 @@ def version_del_proyecto(construccion):
 
 
 def ultima_entrada_del_changelog():
-    """The version and the time (seconds since 1970) of the changelog's last entry."""
-    ruta = os.path.join(FUENTES, "datos", "changelog")
-    return [salida_de("dpkg-parsechangelog", "-l", ruta, "-S", c).strip()
-            for c in ("Version", "Timestamp")]
+    """The version of the changelog's last entry."""
+    ruta = os.path.join(FUENTES, "debian", "changelog")
+    return salida_de("dpkg-parsechangelog", "-l", ruta, "-S", "Version").strip()
 
 
-def construye_paquete(construccion, destino, epoca):
-    """Runs cpack on the build tree with its output and its staging directory in `destino` and
-    every file's time `epoca`, as scripts/paquete.sh does, and returns the path of the one .deb
-    it made."""
-    entorno = dict(os.environ, SOURCE_DATE_EPOCH=epoca)
-    salida_de("cpack", "-G", "DEB", "-B", destino, cwd=construccion, plazo=100, entorno=entorno)
-    debs = glob.glob(os.path.join(destino, "*.deb"))
-    igual(len(debs), 1, f"number of packages made: {debs}")
-    return debs[0]
+def construye_paquete(destino):
+    """Runs scripts/paquete.sh into `destino`, without the build-time tests (the suite runs them
+    itself), and returns the path of the game's .deb, which it prints."""
+    entorno = dict(os.environ, DEB_BUILD_OPTIONS="nocheck", DEB_BUILD_PROFILES="nocheck")
+    salida = salida_de("bash", os.path.join(FUENTES, "scripts", "paquete.sh"), destino,
+                       plazo=200, entorno=entorno)
+    deb = salida.splitlines()[-1]
+    comprueba(os.path.isfile(deb), f"paquete.sh named no package: {salida!r}")
+    return deb
 
 
 def suma(fichero):
@@ -159,8 +160,11 @@ def comprueba_control(deb, construccion):
 
 
 def comprueba_lintian(deb):
-    """Debian's own checks, every tag shown: an informational or pedantic one fails too."""
-    sin_mensajes("lintian", "--pedantic", "--display-info", "--allow-root", deb)
+    """Debian's own checks, every tag shown: an informational or pedantic one fails too. The
+    .changes brings the .buildinfo and the debug symbols' package along."""
+    cambios = glob.glob(os.path.join(os.path.dirname(deb), "*.changes"))
+    igual(len(cambios), 1, f".changes files beside the package: {cambios}")
+    sin_mensajes("lintian", "--pedantic", "--display-info", "--allow-root", cambios[0])
 
 
 def comprueba_escritorio(raiz):
@@ -242,12 +246,11 @@ def arranca_y_sale(raiz):
 
 def prueba(binario):
     construccion = os.path.dirname(os.path.abspath(binario))
-    version, epoca = ultima_entrada_del_changelog()
+    version = ultima_entrada_del_changelog()
     igual(version, version_del_proyecto(construccion), "version of the changelog's last entry")
     with tempfile.TemporaryDirectory(prefix="voltaro-paquete-") as tmp:
-        deb = construye_paquete(construccion, os.path.join(tmp, "cpack"), epoca)
-        comprueba_reproducible(deb, construye_paquete(construccion, os.path.join(tmp, "otro"),
-                                                      epoca))
+        deb = construye_paquete(os.path.join(tmp, "uno"))
+        comprueba_reproducible(deb, construye_paquete(os.path.join(tmp, "otro")))
         raiz = os.path.join(tmp, "raiz")
         salida_de("dpkg-deb", "--extract", deb, raiz)
         comprueba_contenido(deb)

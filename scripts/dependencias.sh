@@ -44,6 +44,13 @@ if [ "${1:-jugar}" = debian ]; then
     paquetes=(mmdebstrap debian-archive-keyring git)
 fi
 
+# scripts/debian.sh: the source package built, checked and tested in clean systems by Debian's
+# own tools.
+if [ "${1:-jugar}" = herramientas_debian ]; then
+    paquetes=(dpkg-dev sbuild autopkgtest piuparts reprotest disorderfs faketime locales-all
+              diffoscope-minimal)
+fi
+
 # sudo clears the environment, so DEBIAN_FRONTEND is handed to apt-get through env: a question
 # from a package's configuration would otherwise stop a non-root install. Another apt or dpkg at
 # work on the machine (an unattended upgrade, another install) holds dpkg's lock for a while:

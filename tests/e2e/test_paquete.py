@@ -159,6 +159,24 @@ def comprueba_control(deb, construccion):
     igual(largas, [], "description lines of 80 columns or more")
 
 
+def comprueba_endurecido(deb):
+    """The game is compiled and linked with every hardening flag that this release's
+    dpkg-buildflags knows (Debian 13's add stack clash protection and -fcf-protection), not only
+    the ones CMake would add by itself."""
+    with open(os.path.join(os.path.dirname(deb), "construccion.log"), encoding="utf-8") as f:
+        registro = f.read()
+    entorno = dict(os.environ, DEB_BUILD_MAINT_OPTIONS="hardening=+all")
+    compilacion, enlace = r"\S*c\+\+ .* -c \S*/shell/main\.cpp", r"\S*c\+\+ .* -o voltaro .*"
+    for variable, orden in (("CPPFLAGS", compilacion), ("CXXFLAGS", compilacion),
+                            ("LDFLAGS", enlace)):
+        banderas = salida_de("dpkg-buildflags", "--get", variable, entorno=entorno).split()
+        linea = re.search(orden, registro)
+        comprueba(linea, f"no {variable} command line for the game in the build's log")
+        faltan = [b for b in banderas
+                  if not b.startswith("-ffile-prefix-map=") and b not in linea.group().split()]
+        igual(faltan, [], f"{variable} of dpkg-buildflags missing from {linea.group()}")
+
+
 def comprueba_lintian(deb):
     """Debian's own checks, every tag shown: an informational or pedantic one fails too. The
     .changes brings the .buildinfo and the debug symbols' package along."""
@@ -256,6 +274,7 @@ def prueba(binario):
         comprueba_contenido(deb)
         comprueba_control(deb, construccion)
         comprueba_lintian(deb)
+        comprueba_endurecido(deb)
         comprueba_dependencias(deb, os.path.join(raiz, BINARIO))
         comprueba_escritorio(raiz)
         comprueba_metainfo(raiz, version)

@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# The game's source package through Debian's own tools, each in a clean system made from Debian's
+# archive by mmdebstrap and entered, cleaned up and removed by the tool itself:
+#
+#   debian.sh construye RELEASE...   sbuild builds the source package for each release
+#                                    (bookworm, trixie, unstable), in build/debian/RELEASE/
+#   debian.sh lintian RELEASE...     unstable's lintian on those builds (source package, .deb,
+#                                    .changes, .buildinfo); only the tags expected are allowed
+#   debian.sh autopkgtest RELEASE    debian/tests on that release's build, installed on a testbed
+#   debian.sh piuparts RELEASE       installing, removing and purging it leaves the system clean
+#   debian.sh reprotest              two builds in varied environments give the same bytes
+#
+# Each system's tarball is kept in build/debian/sistemas/ for a day. Runs as root; subordinate
+# ids for root, which the unshare modes need, are added when missing.
+set -euo pipefail
+raiz=$(cd "$(dirname "$0")/.." && pwd)
+salida="$raiz/build/debian"
+espejo=http://deb.debian.org/debian
+"$raiz/scripts/dependencias.sh" debian
+"$raiz/scripts/dependencias.sh" herramientas_debian
+version=$(dpkg-parsechangelog -l "$raiz/debian/changelog" -S Version)
+arquitectura=$(dpkg --print-architecture)
+mkdir -p "$salida/sistemas"
+
+# mmdebstrap's options for RELEASE, in the array `opciones`. The unstable reached from here is a
+# snapshot whose Release file is past its Valid-Until date, which apt refuses unless told; only
+# there.
+opciones_de() {
+    opciones=(--quiet --mode=unshare)
+    if [ "$1" = unstable ]; then
+        opciones+=('--aptopt=Acquire::Check-Valid-Until "false"')
+    fi
+}
+
+# `sistema RELEASE VARIANT EXT`: the path of a tarball of a fresh RELEASE of that
+# mmdebstrap variant, made now unless one under a day old is there.
+sistema() {
+    local tarball="$salida/sistemas/$1-$2.$3" opciones
+    if [ -z "$(find "$tarball" -mmin -1440 2>/dev/null)" ]; then
+        echo "debian.sh: a fresh $1 ($2) from the archive" >&2
+        opciones_de "$1"
+        # mmdebstrap tells the output's format from its name's end.
+        mmdebstrap "${opciones[@]}" --variant="$2" "$1" "${tarball%/*}/nuevo-${tarball##*/}" >&2
+        mv "${tarball%/*}/nuevo-${tarball##*/}" "$tarball"
+    fi
+    echo "$tarball"
+}
+
+fuente() {
+    rm -rf "$salida/fuente"
+    mkdir -p "$salida/fuente"
+    (cd "$salida/fuente" &&
+        SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$raiz/debian/changelog" -S Timestamp) \
+            dpkg-source --build "$raiz" >/dev/null)
+    echo "$salida/fuente/voltaro_$version.dsc"
+}
+
+construye() {
+    local dsc release
+    dsc=$(fuente)
+    for release in "$@"; do
+        rm -rf "${salida:?}/$release"
+        mkdir -p "$salida/$release"
+        echo "debian.sh: sbuild for $release"
+        # Lintian is run apart, unstable's on every release's build (debian.sh lintian).
+        if ! sbuild --chroot-mode=unshare --chroot="$(sistema "$release" buildd tar.zst)" \
+            --dist="$release" --source --no-run-lintian --no-run-autopkgtest --no-run-piuparts \
+            --jobs="$(nproc)" --build-dir="$salida/$release" --nolog "$dsc" \
+            >"$salida/$release/sbuild.log" 2>&1; then
+            tail -n 30 "$salida/$release/sbuild.log"
+            echo "debian.sh: sbuild failed for $release; its log: $salida/$release/sbuild.log"
+            return 1
+        fi
+        grep -E '^(Status|Build-Time):' "$salida/$release/sbuild.log"
+    done
+}
+
+# The tags lintian may give a release's build: one for bookworm or trixie from a changelog that
+# names unstable, none for unstable's.
+esperadas() {
+    if [ "$1" != unstable ]; then
+        echo distribution-and-changes-mismatch
+    fi
+}
+
+# Lintian from unstable, the archive's newest, in a fresh unstable system that mmdebstrap makes
+# for it and removes after: each release's build is copied in, lintian reads its .changes (and
+# with it the source package, the .deb and the .buildinfo), and what it said is copied out.
+lintian_de_unstable() {
+    local release ganchos=() etiquetas inesperadas fallos=0 opciones
+    rm -rf "$salida/lintian"
+    for release in "$@"; do
+        ganchos+=(--customize-hook="copy-in $salida/$release /construcciones"
+                  --customize-hook="chroot \"\$1\" sh -c 'cd /construcciones/$release &&
+lintian --pedantic --display-info --fail-on none *.changes > lintian 2>&1; echo \$? > estado'")
+    done
+    echo "debian.sh: unstable's lintian on the builds for $*"
+    opciones_de unstable
+    # shellcheck disable=SC2016  # "$1" is the system's root, as mmdebstrap hands it over
+    mmdebstrap "${opciones[@]}" --variant=apt --include=lintian \
+        --customize-hook='mkdir "$1/construcciones"' "${ganchos[@]}" \
+        --customize-hook='chroot "$1" sh -c "lintian --version > /construcciones/version"' \
+        --customize-hook="copy-out /construcciones $salida/lintian" unstable /dev/null
+    cat "$salida/lintian/construcciones/version"
+    for release in "$@"; do
+        if [ "$(cat "$salida/lintian/construcciones/$release/estado")" != 0 ]; then
+            cat "$salida/lintian/construcciones/$release/lintian"
+            echo "debian.sh: lintian did not finish on the build for $release"
+            return 1
+        fi
+        etiquetas=$(cat "$salida/lintian/construcciones/$release/lintian")
+        inesperadas=$(grep -v -E "^[A-Z]: [^ ]+( [a-z]+)?: ($(esperadas "$release"))( |$)" \
+            <<<"$etiquetas" || true)
+        if [ -n "$inesperadas" ]; then
+            printf 'debian.sh: lintian on the build for %s:\n%s\n' "$release" "$inesperadas"
+            fallos=1
+        else
+            echo "debian.sh: lintian on the build for $release: ${etiquetas:-nothing}"
+        fi
+    done
+    return $fallos
+}
+
+# debian/tests on a fresh testbed of the release with that release's build installed, as
+# Debian's CI runs them. The testbed's tarball has no package lists of its own.
+autopkgtest_de() {
+    rm -rf "$salida/$1-autopkgtest"
+    echo "debian.sh: autopkgtest on $1"
+    autopkgtest --output-dir="$salida/$1-autopkgtest" --setup-commands='apt-get update' \
+        "$salida/$1/voltaro_${version}_$arquitectura.changes" \
+        -- unshare --release "$1" --tarball "$(sistema "$1" minbase tar.gz)"
+}
+
+# Install, remove and purge the release's build on a fresh system of that release: nothing may be
+# left behind or changed. Debian 13's debconf leaves /var/cache/debconf/tmp.ci/, which no package
+# owns, whatever is purged: that path alone is not held against the game.
+piuparts_de() {
+    local ignora=()
+    [ "$1" = bookworm ] || ignora=(--ignore=/var/cache/debconf/tmp.ci/)
+    echo "debian.sh: piuparts on $1"
+    if ! piuparts --basetgz="$(sistema "$1" minbase tar.gz)" --distribution="$1" \
+        --mirror="$espejo main" "${ignora[@]}" --log-file="$salida/$1-piuparts.log" \
+        "$salida/$1/voltaro_${version}_$arquitectura.deb" >/dev/null 2>&1; then
+        tail -n 30 "$salida/$1-piuparts.log"
+        return 1
+    fi
+    tail -n 1 "$salida/$1-piuparts.log"
+}
+
+# Two builds of the source package on this machine, the second with every variation reprotest
+# can make here: build path, time, time zone, locale, umask, environment, home, path, number of
+# CPUs, kernel, address space layout, host and domain names, file order (disorderfs). Not the
+# user and group: reprotest calls `sudo -h` for them, which Debian 12's sudo rejects. Built
+# without the build-time tests, whose sanitizer runtimes refuse to start behind the time
+# variation's preloaded faketime library; the tests do not go into the packages.
+reprotest_de() {
+    local dsc
+    dsc=$(fuente)
+    rm -rf "$salida/reprotest"
+    echo "debian.sh: reprotest"
+    DEB_BUILD_OPTIONS=nocheck DEB_BUILD_PROFILES=nocheck "$raiz/scripts/dependencias.sh" paquete
+    # reprotest copies the source package's folder; the build unpacks it there.
+    reprotest --vary=-user_group --store-dir="$salida/reprotest" \
+        --build-command="dpkg-source --extract $(basename "$dsc") fuentes && cd fuentes &&
+            DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage --no-sign --build=binary -Pnocheck" \
+        "$dsc" '*.deb' -- null
+}
+
+case "${1:-}" in
+construye)
+    shift
+    construye "$@"
+    ;;
+lintian)
+    shift
+    lintian_de_unstable "$@"
+    ;;
+autopkgtest | piuparts)
+    [ $# -eq 2 ] || { echo "usage: $0 $1 RELEASE" >&2; exit 2; }
+    "$1_de" "$2"
+    ;;
+reprotest)
+    reprotest_de
+    ;;
+*)
+    echo "usage: $0 construye|lintian|autopkgtest|piuparts|reprotest [RELEASE...]" >&2
+    exit 2
+    ;;
+esac

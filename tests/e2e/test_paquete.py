@@ -43,8 +43,8 @@ MODOS = {BINARIO: "-rwxr-xr-x"} | {
 MANTENEDOR = "VOLTARO developers <voltaro@example.org>"
 CLASE_VENTANA = "Voltaro"  # the class of the game's window's WM_CLASS
 XML_LANG = "{http://www.w3.org/XML/1998/namespace}lang"
-# What a desktop shows of the menu entry in each language (LANGUAGE, as a session sets it): name,
-# comment and some of the keywords its menu search matches.
+# What a desktop shows of the menu entry in each language: name, comment and some of the keywords
+# its menu search matches.
 ESCRITORIO_POR_IDIOMA = [
     (None, "VOLTARO", "Play Reversi against the computer on a 3D board", {"reversi", "board"}),
     ("es", "VOLTARO", "Juega al Reversi contra la máquina en un tablero en 3D",
@@ -198,30 +198,14 @@ def comprueba_escritorio(raiz):
 
 
 def comprueba_escritorio_por_idioma(raiz):
-    """GLib reads the entry as a desktop in each language does; it takes only entries whose Exec
-    it finds on the PATH, as the game's is once installed."""
-    antes = {v: os.environ.get(v) for v in ("LANGUAGE", "PATH")}
-    os.environ["PATH"] = os.path.join(raiz, os.path.dirname(BINARIO)) + ":" + antes["PATH"]
-    try:
-        for idioma, nombre, comentario, palabras in ESCRITORIO_POR_IDIOMA:
-            if idioma:
-                os.environ["LANGUAGE"] = idioma
-            else:
-                os.environ.pop("LANGUAGE", None)
-            try:
-                entrada = Gio.DesktopAppInfo.new_from_filename(os.path.join(raiz, ENTRADA))
-            except TypeError:
-                raise Fallo(f"GLib does not take the menu entry under LANGUAGE={idioma}") from None
-            igual([entrada.get_name(), entrada.get_description(),
-                   palabras - set(entrada.get_keywords())],
-                  [nombre, comentario, set()],
-                  f"name, comment and missing keywords of the entry under LANGUAGE={idioma}")
-    finally:
-        for variable, valor in antes.items():
-            if valor is None:
-                os.environ.pop(variable, None)
-            else:
-                os.environ[variable] = valor
+    """GLib's own reading of the entry for each language, as a desktop in it asks for."""
+    entrada = GLib.KeyFile()
+    entrada.load_from_file(os.path.join(raiz, ENTRADA), GLib.KeyFileFlags.KEEP_TRANSLATIONS)
+    for idioma, nombre, comentario, palabras in ESCRITORIO_POR_IDIOMA:
+        leido = [entrada.get_locale_string("Desktop Entry", c, idioma) for c in ("Name", "Comment")]
+        claves = entrada.get_locale_string_list("Desktop Entry", "Keywords", idioma)
+        igual(leido + [palabras - set(claves)], [nombre, comentario, set()],
+              f"name, comment and missing keywords of the entry in {idioma or 'the default'}")
 
 
 def nombre_de(ruta):

@@ -265,7 +265,7 @@ def comprueba_manual(raiz, tmp):
     unpacked tree as its only MANPATH shows it for its language. po4a writes every hyphen of the
     translated page as a minus, the date's too, which mandoc then shows as written rather than
     reads as a date: that one warning is allowed."""
-    entorno = dict(os.environ, MANPATH=os.path.join(raiz, "usr/share/man"), LANG="C.UTF-8",
+    entorno = dict(os.environ, MANPATH=os.path.join(raiz, "usr/share/man"), LC_ALL="C.UTF-8",
                    MANWIDTH="80")
     for idioma, pagina, comienzo in MANUAL_POR_IDIOMA:
         manual = os.path.join(raiz, pagina)

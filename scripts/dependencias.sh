@@ -6,7 +6,11 @@
 # in). Uses sudo when not run as root.
 set -euo pipefail
 
-paquetes=(g++ cmake make pkgconf libglut-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libx11-dev)
+# Every build also merges the translations into the menu entry and the AppStream metadata
+# (gettext's msgfmt, with AppStream's rules of what is translatable, which Debian 12's gettext
+# lacks for release notes) and translates the manual page (po4a).
+paquetes=(g++ cmake make pkgconf libglut-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libx11-dev
+          gettext po4a appstream)
 if [ "${1:-jugar}" = probar ]; then
     paquetes+=(googletest libgtest-dev xvfb xauth xdotool x11-utils python3 clang-format
                cppcheck clang-tidy valgrind shellcheck)
@@ -30,12 +34,13 @@ fi
 if [ "${1:-jugar}" = paquete ] || [ "${1:-jugar}" = probar ]; then
     paquetes+=(dpkg-dev desktop-file-utils mandoc)
 fi
-# The package's test also runs lintian and appstreamcli on it, and loads its icons as GTK does:
-# GLib's guess of their type from their bytes (shared-mime-info's rules), gdk-pixbuf with its SVG
-# loader, from Python.
+# The package's test also runs lintian and appstreamcli on it, loads its icons as GTK does (GLib's
+# guess of their type from their bytes, shared-mime-info's rules, and gdk-pixbuf with its SVG
+# loader, from Python), reads its menu entry through GLib and finds its Spanish manual page with
+# man.
 if [ "${1:-jugar}" = probar ]; then
-    paquetes+=(lintian appstream python3-gi gir1.2-glib-2.0 gir1.2-gdkpixbuf-2.0 librsvg2-common
-               shared-mime-info)
+    paquetes+=(lintian python3-gi gir1.2-glib-2.0 gir1.2-gdkpixbuf-2.0 librsvg2-common
+               shared-mime-info man-db)
 fi
 
 # scripts/probar_en_debian.sh: mmdebstrap builds a minimal Debian of a given release from the

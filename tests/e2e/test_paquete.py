@@ -3,11 +3,13 @@
 are the same bytes; lintian accepts it, its .changes and its .buildinfo without a single tag,
 informational and pedantic ones included. Unpacked into
 a scratch root (nothing is installed on the machine) it holds the game in /usr/games, its menu
-entry, its icons, its AppStream metadata, its manual page, its copyright and its changelog, owned
-by root with the usual modes; its dependencies name the package of every library the binary
-links; the menu entry, the metadata and the manual page pass their checkers and agree with each
-other and with the package; GTK takes both icons for SVG from their bytes alone and draws them at
-48 px; and the unpacked binary opens its window and ends with status 0 on ESC."""
+entry, its icons, its AppStream metadata, its manual page in English and in Spanish, its copyright
+and its changelog, owned by root with the usual modes; its dependencies name the package of every
+library the binary links; the menu entry, the metadata and the manual pages pass their checkers and
+agree with each other and with the package; a Spanish desktop reads the menu entry and the
+metadata in Spanish, an English one in English, and `man -L es` finds the Spanish page; GTK takes
+both icons for SVG from their bytes alone and draws them at 48 px; and the unpacked binary opens
+its window and ends with status 0 on ESC."""
 
 import configparser
 import glob
@@ -34,13 +36,30 @@ ICONO = "usr/share/icons/hicolor/scalable/apps/voltaro.svg"
 ICONO_SIMBOLICO = "usr/share/icons/hicolor/symbolic/apps/voltaro-symbolic.svg"
 METAINFO = "usr/share/metainfo/org.example.voltaro.metainfo.xml"
 MANUAL = "usr/share/man/man6/voltaro.6.gz"
+MANUAL_ES = "usr/share/man/es/man6/voltaro.6.gz"
 DOC = "usr/share/doc/voltaro/"
 MODOS = {BINARIO: "-rwxr-xr-x"} | {
     f: "-rw-r--r--"
-    for f in (ENTRADA, ICONO, ICONO_SIMBOLICO, METAINFO, MANUAL, DOC + "copyright",
+    for f in (ENTRADA, ICONO, ICONO_SIMBOLICO, METAINFO, MANUAL, MANUAL_ES, DOC + "copyright",
               DOC + "changelog.gz")}
 MANTENEDOR = "VOLTARO developers <voltaro@example.org>"
 CLASE_VENTANA = "Voltaro"  # the class of the game's window's WM_CLASS
+XML_LANG = "{http://www.w3.org/XML/1998/namespace}lang"
+# What a desktop shows of the menu entry in each language: name, comment and some of the keywords
+# its menu search matches.
+ESCRITORIO_POR_IDIOMA = [
+    (None, "VOLTARO", "Play Reversi against the computer on a 3D board", {"reversi", "board"}),
+    ("es", "VOLTARO", "Juega al Reversi contra la máquina en un tablero en 3D",
+     {"reversi", "juego", "fichas"}),
+]
+RESUMEN_ES = "Reversi contra la máquina en un tablero en 3D"
+# The translatable texts of the metadata: each English one has its Spanish one beside it.
+TEXTOS_METAINFO = ["name", "summary", "description/p", "releases/release/description/p"]
+# What `man` shows first of the page for each language (-L): header, NAME section and its line.
+MANUAL_POR_IDIOMA = [
+    ("en", MANUAL, ["Games Manual", "NAME", "voltaro - Reversi against the computer"]),
+    ("es", MANUAL_ES, ["Manual de juegos", "NOMBRE", "voltaro - " + RESUMEN_ES]),
+]
 
 
 def ejecuta(*orden, cwd=None, plazo=60, entorno=None):
@@ -197,6 +216,18 @@ def comprueba_escritorio(raiz):
     igual([seccion["Exec"].split()[0], seccion["Icon"], seccion.get("StartupWMClass")],
           [os.path.basename(BINARIO), nombre_de(ICONO), CLASE_VENTANA],
           "the entry's Exec (the binary's name, found on the PATH), Icon and StartupWMClass")
+    comprueba_escritorio_por_idioma(raiz)
+
+
+def comprueba_escritorio_por_idioma(raiz):
+    """GLib's own reading of the entry for each language, as a desktop in it asks for."""
+    entrada = GLib.KeyFile()
+    entrada.load_from_file(os.path.join(raiz, ENTRADA), GLib.KeyFileFlags.KEEP_TRANSLATIONS)
+    for idioma, nombre, comentario, palabras in ESCRITORIO_POR_IDIOMA:
+        leido = [entrada.get_locale_string("Desktop Entry", c, idioma) for c in ("Name", "Comment")]
+        claves = entrada.get_locale_string_list("Desktop Entry", "Keywords", idioma)
+        igual(leido + [palabras - set(claves)], [nombre, comentario, set()],
+              f"name, comment and missing keywords of the entry in {idioma or 'the default'}")
 
 
 def nombre_de(ruta):
@@ -220,6 +251,13 @@ def comprueba_metainfo(raiz, version):
           [os.path.basename(METAINFO), os.path.basename(ENTRADA), os.path.basename(BINARIO),
            version],
           "the metadata's id + .metainfo.xml, launchable, binary and last release")
+    igual(componente.findtext(f"summary[@{XML_LANG}='es']"), RESUMEN_ES, "Spanish summary")
+    for ruta in TEXTOS_METAINFO:
+        textos = componente.findall(ruta)
+        ingleses = [t for t in textos if XML_LANG not in t.attrib]
+        espanoles = [t for t in textos if t.get(XML_LANG) == "es" and t.text.strip()]
+        comprueba(ingleses and len(espanoles) == len(ingleses),
+                  f"{ruta}: {len(ingleses)} in English, {len(espanoles)} in Spanish")
 
 
 def comprueba_iconos(raiz):
@@ -244,15 +282,28 @@ def comprueba_iconos(raiz):
 
 
 def comprueba_manual(raiz, tmp):
-    """mandoc also checks that the page's section is the one of the directory it lies in; groff
-    reads the page uncompressed."""
-    manual = os.path.join(raiz, MANUAL)
-    sin_mensajes("mandoc", "-T", "lint", "-W", "warning", manual)
-    if shutil.which("groff"):
-        plano = os.path.join(tmp, "voltaro.6")
-        with gzip.open(manual) as comprimido, open(plano, "wb") as f:
-            f.write(comprimido.read())
-        sin_mensajes("groff", "-man", "-ww", "-z", plano)
+    """Each page passes mandoc, which also checks that its section is the one of the directory it
+    lies in, and groff, which reads it uncompressed (and, with -k, in UTF-8); `man -L` with the
+    unpacked tree as its only MANPATH shows it for its language. po4a writes every hyphen of the
+    translated page as a minus, the date's too, which mandoc then shows as written rather than
+    reads as a date: that one warning is allowed."""
+    entorno = dict(os.environ, MANPATH=os.path.join(raiz, "usr/share/man"), LC_ALL="C.UTF-8",
+                   MANWIDTH="80")
+    for idioma, pagina, comienzo in MANUAL_POR_IDIOMA:
+        manual = os.path.join(raiz, pagina)
+        _, salida = ejecuta("mandoc", "-T", "lint", "-W", "warning", manual)
+        avisos = [l for l in salida.splitlines()
+                  if not (pagina != MANUAL and "cannot parse date" in l)]
+        igual(avisos, [], f"mandoc -T lint on {pagina}")
+        if shutil.which("groff"):
+            plano = os.path.join(tmp, f"voltaro.{idioma}.6")
+            with gzip.open(manual) as comprimido, open(plano, "wb") as f:
+                f.write(comprimido.read())
+            sin_mensajes("groff", "-k", "-man", "-ww", "-z", plano)
+        mostrado = salida_de("man", "-L", idioma, "6", "voltaro", entorno=entorno)
+        faltan = [t for t in comienzo if t not in mostrado]
+        igual(faltan, [], f"texts missing from `man -L {idioma} 6 voltaro`, which begins\n"
+                          f"{mostrado[:300]}")
 
 
 def arranca_y_sale(raiz):

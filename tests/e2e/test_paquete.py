@@ -156,6 +156,11 @@ def comprueba_dependencias(deb, binario):
     cargadas = dict(re.findall(r"^\s*(\S+) => (/\S+)", salida_de("ldd", binario), re.MULTILINE))
     depends = salida_de("dpkg-deb", "--field", deb, "Depends").strip()
     nombres = {re.match(r"[^\s(]*", a.strip()).group() for a in re.split(r"[,|]", depends)}
+    # Debian 12's freeglut has no libglut.so.3 yet satisfies the shlibs of Debian 13's, which
+    # has it: a game that needs that name must ask for a freeglut that has it, and only then.
+    nueva = "libglut3.12 (>= 3.4.0-3)"
+    igual(nueva in depends, "libglut.so.3" in necesarias,
+          f"Depends asks for {nueva} (the binary needs {necesarias}; Depends: {depends})")
     for biblioteca in necesarias:
         comprueba(biblioteca in cargadas, f"{biblioteca} is not found by the loader")
         paquete = paquete_de(cargadas[biblioteca])

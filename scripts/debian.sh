@@ -144,7 +144,7 @@ piuparts_de() {
         tail -n 30 "$salida/$1-piuparts.log"
         return 1
     fi
-    tail -n 1 "$salida/$1-piuparts.log"
+    grep -E '^[0-9.ms]+ (PASS|INFO): ' "$salida/$1-piuparts.log" | tail -n 2
 }
 
 # Two builds of the source package on this machine, the second with every variation reprotest
@@ -160,7 +160,7 @@ reprotest_de() {
     echo "debian.sh: reprotest"
     DEB_BUILD_OPTIONS=nocheck DEB_BUILD_PROFILES=nocheck "$raiz/scripts/dependencias.sh" paquete
     # reprotest copies the source package's folder; the build unpacks it there.
-    reprotest --vary=-user_group --store-dir="$salida/reprotest" \
+    reprotest --verbosity=1 --vary=-user_group --store-dir="$salida/reprotest" \
         --build-command="dpkg-source --extract $(basename "$dsc") fuentes && cd fuentes &&
             DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage --no-sign --build=binary -Pnocheck" \
         "$dsc" '*.deb' -- null

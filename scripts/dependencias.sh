@@ -2,9 +2,11 @@
 # Installs the Debian packages that a task needs and that are missing: `jugar` (build and play),
 # `probar` (build and run every test), `medir` (build and run the benchmarks), `medir_programa`
 # (measure the whole program), `paquete` (build the Debian package), `captura` (the README's
-# screenshot) or `debian` (build fresh Debian systems to run the play, test and package commands
-# in). Uses sudo when not run as root.
+# screenshot) or `debian` (build fresh Debian systems in the unshare modes of mmdebstrap, sbuild
+# and autopkgtest). Uses sudo when not run as root.
 set -euo pipefail
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
 
 paquetes=(g++ cmake make pkgconf libglut-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libx11-dev)
 if [ "${1:-jugar}" = probar ]; then
@@ -37,10 +39,19 @@ if [ "${1:-jugar}" = probar ]; then
                shared-mime-info)
 fi
 
-# scripts/probar_en_debian.sh: mmdebstrap builds a minimal Debian of a given release from the
-# archive, with the archive's keys; it runs as root and needs nothing of the game's.
+# Fresh Debian systems built from the archive, with the archive's keys, by mmdebstrap in its
+# unshare mode (scripts/probar_en_debian.sh; sbuild and autopkgtest, which take its tarballs);
+# uidmap maps the subordinate ids below. Nothing of the game's is needed.
 if [ "${1:-jugar}" = debian ]; then
-    paquetes=(mmdebstrap debian-archive-keyring git)
+    paquetes=(mmdebstrap uidmap debian-archive-keyring git)
+    # sbuild's and autopkgtest's unshare modes run as root a user namespace whose ids come from
+    # root's subordinate ranges, which a fresh machine lacks; mmdebstrap as root needs none.
+    sin_ids=()
+    for f in /etc/subuid /etc/subgid; do grep -qs '^root:' "$f" || sin_ids+=("$f"); done
+    if [ ${#sin_ids[@]} -gt 0 ]; then
+        echo "root:100000:65536" | "${sudo[@]}" tee -a "${sin_ids[@]}" >/dev/null
+        echo "Added root:100000:65536 to ${sin_ids[*]} (root's subordinate ids, for the unshare modes)"
+    fi
 fi
 
 faltan=()
@@ -53,8 +64,6 @@ done
 
 # sudo clears the environment, so DEBIAN_FRONTEND is handed to apt-get through env: a question
 # from a package's configuration would otherwise stop a non-root install.
-sudo=()
-[ "$(id -u)" -eq 0 ] || sudo=(sudo)
 echo "Installing: ${faltan[*]}"
 # Another apt or dpkg at work on the machine (an unattended upgrade, another install) holds
 # dpkg's lock for a while: wait for it rather than fail at once.

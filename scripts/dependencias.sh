@@ -50,7 +50,7 @@ if [ "${1:-jugar}" = debian ]; then
     for f in /etc/subuid /etc/subgid; do grep -qs '^root:' "$f" || sin_ids+=("$f"); done
     if [ ${#sin_ids[@]} -gt 0 ]; then
         echo "root:100000:65536" | "${sudo[@]}" tee -a "${sin_ids[@]}" >/dev/null
-        echo "Added root:100000:65536 to ${sin_ids[*]} (root's subordinate ids, for the unshare modes)"
+        echo "Added root's subordinate ids for the unshare modes to ${sin_ids[*]}"
     fi
 fi
 

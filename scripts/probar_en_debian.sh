@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# Proves the README's two commands on a fresh minimal Debian: `probar_en_debian.sh RELEASE`
-# (bookworm or trixie), as root. mmdebstrap builds the system from Debian's archive with git and
-# ca-certificates only; its hooks clone the current commit into it (uncommitted changes are left
-# out) and run there, as a newcomer would, the play command with no display, twice, then the test
-# command. Each step prints its time; the last line says PASSED (status 0) or FAILED (status 1).
-# The system lives in a temporary directory that mmdebstrap removes (the output is /dev/null) and,
-# in its unshare mode, in mount and PID namespaces of its own: whatever a step mounted or left
-# running ends with it.
+# `probar_en_debian.sh RELEASE` (bookworm or trixie; as root) proves the README's two commands on a
+# fresh minimal Debian: mmdebstrap builds it from the archive with git and ca-certificates only, and
+# its hooks clone the current commit (not uncommitted changes) and run there, as a newcomer would,
+# the play command with no display, twice, and the test command. Each step prints its time; the
+# last line says PASSED (status 0) or FAILED (status 1). The system lives in a directory that
+# mmdebstrap removes (the output is /dev/null) and, in its unshare mode, in mount and PID
+# namespaces of its own: whatever a step mounts or leaves running ends with it.
 # shellcheck disable=SC2016  # "$1" in a hook is mmdebstrap's: the system's directory
 set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
@@ -33,27 +32,24 @@ juega() {
     [ ! -s "$salida" ] && [ "$(wc -l <"$errores")" -eq 1 ]
 }
 
-prueba() { en_clon 'bash scripts/probar.sh'; }
-
-# A step, run by a hook of mmdebstrap's in the system's namespaces: `--paso FUNCTION TITLE ROOT`.
+# A step, run by one of mmdebstrap's hooks in the system's namespaces: `--paso TITLE ROOT COMMAND`.
 # Its line, with its time, is printed and added to the report; the first also times the system.
 informa() { echo "== $VOLTARO_VERSION: $1" | tee -a "$VOLTARO_INFORME"; }
 if [ "${1:-}" = --paso ]; then
-    sistema=$4 inicio=$SECONDS resultado=passed
+    titulo=$2 sistema=$3 inicio=$SECONDS resultado=passed
+    shift 3
     [ -s "$VOLTARO_INFORME" ] ||
         informa "fresh minimal system and clone: done, $(($(date +%s) - VOLTARO_INICIO)) s"
-    echo "== $VOLTARO_VERSION: $3"
-    "$2" || resultado=FAILED
-    informa "$3: $resultado, $((SECONDS - inicio)) s"
+    echo "== $VOLTARO_VERSION: $titulo"
+    "$@" || resultado=FAILED
+    informa "$titulo: $resultado, $((SECONDS - inicio)) s"
     [ "$resultado" = passed ]
     exit
 fi
 
 version=${1:-}
-if [ $# -ne 1 ] || { [ "$version" != bookworm ] && [ "$version" != trixie ]; }; then
-    echo "usage: $yo RELEASE   (bookworm or trixie), as root" >&2
-    exit 64
-fi
+[[ $# -eq 1 && $version =~ ^(bookworm|trixie)$ ]] ||
+    { echo "usage: $yo RELEASE   (bookworm or trixie), as root" >&2; exit 64; }
 # As root, the unshare mode needs no user namespace, and the hooks write the report on the host.
 [ "$(id -u)" -eq 0 ] || { echo "$yo: runs as root; run it with sudo" >&2; exit 1; }
 "$raiz/scripts/dependencias.sh" debian
@@ -64,7 +60,7 @@ git -C "$raiz" bundle create -q "$tmp/voltaro.bundle" HEAD
 echo "== $yo $version: commit $(git -C "$raiz" log -1 --format='%h %s')"
 [ -z "$(git -C "$raiz" status --porcelain)" ] || echo "$yo: uncommitted changes are left out" >&2
 export VOLTARO_VERSION=$version VOLTARO_INFORME=$tmp/informe VOLTARO_INICIO
-paso() { printf "%q --paso %s %q \"\$1\"" "$raiz/scripts/$yo" "$1" "$2"; }
+paso() { printf "%q --paso %q \"\$1\"" "$raiz/scripts/$yo" "$1"; shift; printf " %q" "$@"; }
 
 # mmdebstrap runs in a process group of its own, which a Ctrl-C, TERM or HUP is passed to: the
 # steps end, and mmdebstrap, which waits for them, tears the system down and removes it.
@@ -74,21 +70,20 @@ for intento in 1 2 3; do
     [ -z "$interrumpido" ] || break
     : >"$VOLTARO_INFORME"
     VOLTARO_INICIO=$(date +%s)
-    # apt retries a failed download itself, while it builds the system and in the steps.
+    # mmdebstrap's mirrors for a stable release: the release, its updates and its security
+    # updates. apt retries a failed download itself, while it builds the system and in the steps.
     setsid mmdebstrap --mode=unshare --variant=minbase --include=git,ca-certificates \
         --aptopt='Acquire::Retries "3"' \
         --customize-hook="copy-in $(printf %q "$tmp/voltaro.bundle") /tmp" \
         --customize-hook='chroot "$1" git -c init.defaultBranch=main -c advice.detachedHead=false \
             clone -q /tmp/voltaro.bundle /root/voltaro' \
-        --customize-hook="$(paso juega 'play command with no display (bash scripts/jugar.sh)')" \
-        --customize-hook="$(paso prueba 'test command (bash scripts/probar.sh)')" \
-        "$version" /dev/null "deb http://deb.debian.org/debian $version main" \
-        "deb http://deb.debian.org/debian $version-updates main" \
-        "deb http://deb.debian.org/debian-security $version-security main" &
-    mmdebstrap=$!
-    estado=0
+        --customize-hook="$(paso 'play command with no display (bash scripts/jugar.sh)' juega)" \
+        --customize-hook="$(paso 'test command (bash scripts/probar.sh)' \
+            en_clon 'bash scripts/probar.sh')" \
+        "$version" /dev/null &
+    mmdebstrap=$! estado=0
     wait "$mmdebstrap" || estado=$?
-    # A signal ends the wait at once: mmdebstrap is still stopping the steps and removing the system.
+    # A signal ends the wait at once, while mmdebstrap still stops the steps and removes the system.
     while kill -0 "$mmdebstrap" 2>/dev/null; do wait "$mmdebstrap" || true; done
     # A run that fails before its first step could not build the system, the archive most likely
     # out of reach for a while: it is tried again.
@@ -97,11 +92,13 @@ for intento in 1 2 3; do
     echo "$yo: the system could not be built (attempt $intento of 3); trying again in 30 s" >&2
     sleep 30
 done
-# mmdebstrap began to clean up and remove the system when the last step reported.
-[ ! -s "$VOLTARO_INFORME" ] || echo "== $version: removal of the system: done," \
-    "$(($(date +%s) - $(stat -c %Y "$VOLTARO_INFORME"))) s" >>"$VOLTARO_INFORME"
+# mmdebstrap began to clean up and remove the system when the last step reported, unless a
+# signal cut that step short.
+[ -n "$interrumpido" ] || [ ! -s "$VOLTARO_INFORME" ] || echo "== $version: removal of the" \
+    "system: done, $(($(date +%s) - $(stat -c %Y "$VOLTARO_INFORME"))) s" >>"$VOLTARO_INFORME"
 echo
 cat "$VOLTARO_INFORME"
-[ "$estado" -eq 0 ] && [ -z "$interrumpido" ] && veredicto=PASSED || veredicto=FAILED
+[ "$estado" -eq 0 ] && [ -z "$interrumpido" ] && veredicto=PASSED ||
+    veredicto="FAILED${interrumpido:+ (interrupted)}"
 echo "== $yo $version: $veredicto (total $SECONDS s)"
 [ "$veredicto" = PASSED ]

@@ -2,9 +2,12 @@
 # Installs the Debian packages that a task needs and that are missing: `jugar` (build and play),
 # `probar` (build and run every test), `medir` (build and run the benchmarks), `medir_programa`
 # (measure the whole program), `paquete` (build the Debian package), `captura` (the README's
-# screenshot) or `debian` (build fresh Debian systems to run the play, test and package commands
-# in). Uses sudo when not run as root.
+# screenshot), `debian` (build fresh Debian systems in the unshare modes of mmdebstrap, sbuild
+# and autopkgtest) or `herramientas_debian` (Debian's tools that scripts/debian.sh runs). Uses
+# sudo when not run as root.
 set -euo pipefail
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
 
 # Every build also merges the translations into the menu entry and the AppStream metadata
 # (gettext's msgfmt, with AppStream's rules of what is translatable, which Debian 12's gettext
@@ -43,10 +46,19 @@ if [ "${1:-jugar}" = probar ]; then
                shared-mime-info man-db)
 fi
 
-# scripts/probar_en_debian.sh: mmdebstrap builds a minimal Debian of a given release from the
-# archive, with the archive's keys; it runs as root and needs nothing of the game's.
+# Fresh Debian systems built from the archive, with the archive's keys, by mmdebstrap in its
+# unshare mode (scripts/probar_en_debian.sh; sbuild and autopkgtest, which take its tarballs);
+# uidmap maps the subordinate ids below. Nothing of the game's is needed.
 if [ "${1:-jugar}" = debian ]; then
-    paquetes=(mmdebstrap debian-archive-keyring git)
+    paquetes=(mmdebstrap uidmap debian-archive-keyring git)
+    # sbuild's and autopkgtest's unshare modes run as root a user namespace whose ids come from
+    # root's subordinate ranges, which a fresh machine lacks; mmdebstrap as root needs none.
+    sin_ids=()
+    for f in /etc/subuid /etc/subgid; do grep -qs '^root:' "$f" || sin_ids+=("$f"); done
+    if [ ${#sin_ids[@]} -gt 0 ]; then
+        echo "root:100000:65536" | "${sudo[@]}" tee -a "${sin_ids[@]}" >/dev/null
+        echo "Added root's subordinate ids for the unshare modes to ${sin_ids[*]}"
+    fi
 fi
 
 # scripts/debian.sh: the source package built, checked and tested in clean systems by Debian's
@@ -60,8 +72,6 @@ fi
 # from a package's configuration would otherwise stop a non-root install. Another apt or dpkg at
 # work on the machine (an unattended upgrade, another install) holds dpkg's lock for a while:
 # wait for it rather than fail at once.
-sudo=()
-[ "$(id -u)" -eq 0 ] || sudo=(sudo)
 apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
 
 faltan=()

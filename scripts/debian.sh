@@ -21,6 +21,12 @@ espejo=http://deb.debian.org/debian
 version=$(dpkg-parsechangelog -l "$raiz/debian/changelog" -S Version)
 arquitectura=$(dpkg --print-architecture)
 mkdir -p "$salida/sistemas"
+# The fresh systems are unpacked, used and removed in memory when /dev/shm has room for a few of
+# them: on a busy disk, writing and then deleting a system's many thousand files one by one
+# takes minutes.
+if [ "$(df --output=avail -k /dev/shm 2>/dev/null | tail -n 1)" -gt 4000000 ] 2>/dev/null; then
+    export TMPDIR=/dev/shm
+fi
 
 # mmdebstrap's options for RELEASE, in the array `opciones`. The unstable reached from here is a
 # snapshot whose Release file is past its Valid-Until date, which apt refuses unless told; only

@@ -53,6 +53,12 @@ version=${1:-}
 # As root, the unshare mode needs no user namespace, and the hooks write the report on the host.
 [ "$(id -u)" -eq 0 ] || { echo "$yo: runs as root; run it with sudo" >&2; exit 1; }
 "$raiz/scripts/dependencias.sh" debian
+# The fresh systems are unpacked, used and removed in memory when /dev/shm has room for a few of
+# them: on a busy disk, writing and then deleting a system's many thousand files one by one
+# takes minutes.
+if [ "$(df --output=avail -k /dev/shm 2>/dev/null | tail -n 1)" -gt 4000000 ] 2>/dev/null; then
+    export TMPDIR=/dev/shm
+fi
 
 tmp=$(mktemp -d) # the bundle of the current commit and the report; the system is mmdebstrap's
 trap 'rm -rf "$tmp"' EXIT

@@ -118,6 +118,23 @@ def comprueba_reproducible(deb, otro):
         raise Fallo("two builds of the package differ; their contents:\n" + "\n".join(listas))
 
 
+def comprueba_fuente(deb):
+    """The source package beside it holds the repository's files, every one and nothing else:
+    none of what builds leave in the tree (build/, debhelper's work files) nor git's own. Outside
+    a git work tree there is nothing to compare it with."""
+    if not os.path.exists(os.path.join(FUENTES, ".git")):
+        return
+    tarballs = glob.glob(os.path.join(os.path.dirname(deb), "voltaro_*.tar.xz"))
+    igual(len(tarballs), 1, f"source tarballs beside the package: {tarballs}")
+    dentro = {linea.split("/", 1)[1] for linea in salida_de("tar", "-tJf", tarballs[0]).split()
+              if not linea.endswith("/")}
+    # dpkg-source leaves out version control's own files, .gitignore among them.
+    repositorio = set(salida_de("git", "-C", FUENTES, "ls-files", "--cached", "--others",
+                                "--exclude-standard").split()) - {".gitignore"}
+    igual(sorted(dentro ^ repositorio), [],
+          "files in only one of the source package and the repository")
+
+
 def comprueba_contenido(deb):
     """Every entry is owned by root; the regular files are exactly the four of the game, with
     their modes."""
@@ -328,6 +345,7 @@ def prueba(binario):
         raiz = os.path.join(tmp, "raiz")
         salida_de("dpkg-deb", "--extract", deb, raiz)
         comprueba_contenido(deb)
+        comprueba_fuente(deb)
         comprueba_control(deb, construccion)
         comprueba_lintian(deb)
         comprueba_endurecido(deb)

@@ -16,6 +16,7 @@ set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 salida="$raiz/build/debian"
 espejo=http://deb.debian.org/debian
+[ "$(id -u)" -eq 0 ] || { echo "debian.sh: runs as root; run it with sudo" >&2; exit 1; }
 "$raiz/scripts/dependencias.sh" debian
 "$raiz/scripts/dependencias.sh" herramientas_debian
 version=$(dpkg-parsechangelog -l "$raiz/debian/changelog" -S Version)

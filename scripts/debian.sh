@@ -145,6 +145,7 @@ piuparts_de() {
     local ignora=()
     [ "$1" = bookworm ] || ignora=(--ignore=/var/cache/debconf/tmp.ci/)
     echo "debian.sh: piuparts on $1"
+    rm -f "$salida/$1-piuparts.log"
     if ! piuparts --basetgz="$(sistema "$1" minbase tar.gz)" --distribution="$1" \
         --mirror="$espejo main" "${ignora[@]}" --log-file="$salida/$1-piuparts.log" \
         "$salida/$1/voltaro_${version}_$arquitectura.deb" >/dev/null 2>&1; then

@@ -2,8 +2,8 @@
 # Installs the Debian packages that a task needs and that are missing: `jugar` (build and play),
 # `probar` (build and run every test), `medir` (build and run the benchmarks), `medir_programa`
 # (measure the whole program), `paquete` (build the Debian package), `captura` (the README's
-# screenshot) or `debian` (build fresh Debian systems to run the play, test and package commands
-# in). Uses sudo when not run as root.
+# screenshot), `estres` (the first-picture stress run) or `debian` (build fresh Debian systems to
+# run the play, test and package commands in). Uses sudo when not run as root.
 set -euo pipefail
 
 paquetes=(g++ cmake make pkgconf libglut-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libx11-dev)
@@ -23,6 +23,13 @@ fi
 # xdotool, the screen dumped with xwd and made a PNG with netpbm.
 if [ "${1:-jugar}" = captura ]; then
     paquetes+=(xvfb xdotool x11-apps netpbm)
+fi
+# The first-picture stress run (scripts/estres_primer_fotograma.sh): the game started over and
+# over on a private X server, bare and under GNOME's window manager (mutter as an X11 window
+# manager, in a D-Bus session of its own), its window found with xdotool, the screen dumped with
+# xwd and a wrong picture kept as PNG with netpbm.
+if [ "${1:-jugar}" = estres ]; then
+    paquetes+=(xvfb xauth xdotool x11-utils x11-apps netpbm mutter dbus-daemon)
 fi
 # The Debian package: dpkg-shlibdeps and `file` work out its dependencies, desktop-file-validate
 # and mandoc check its menu entry and manual page. The tests build and check it too.

@@ -75,6 +75,35 @@ void cursor()
     glPopMatrix();
 }
 
+// Whether GL has taken the window's size afresh since it was attached to the window: after the
+// first buffer swap it has, for good.
+bool al_dia = false;
+
+// Before the first frame, GL's buffers keep the size the window had when GL was first attached to
+// it, which the scissor box still holds (the game never sets one). Mesa's software renderer takes
+// that size inside glutCreateWindow, before the window is mapped, and takes the window's size
+// again only at the first drawing after each buffer swap; so a first frame drawn once the window
+// has another size (the full-screen one, or one a window manager gave it on mapping it) would be
+// a frame for the new size drawn into buffers of the old one: the window would show the lower
+// left corner of the right frame, no texts, until the next frame. A swap of a cleared buffer
+// (black, as the window is before its first frame) makes the first frame take the window's size
+// as every later one does.
+void toma_tamano(int ancho, int alto)
+{
+    if (al_dia) {
+        return;
+    }
+    GLint caja[4] = {};
+    glGetIntegerv(GL_SCISSOR_BOX, caja);
+    if (ancho == caja[2] && alto == caja[3]) {
+        return;
+    }
+    glClearColor(0.0F, 0.0F, 0.0F, 0.0F);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glutSwapBuffers();
+    al_dia = true;
+}
+
 } // namespace
 
 void iniciar_iluminacion()
@@ -91,6 +120,7 @@ void iniciar_iluminacion()
 
 void reshape(int ancho, int alto)
 {
+    toma_tamano(ancho, alto);
     if (alto == 0) {
         alto = 1;
     }
@@ -123,6 +153,7 @@ void display()
     ejes();
     mensajes();
     glutSwapBuffers();
+    al_dia = true;
 }
 
 void ficha()

@@ -2,9 +2,9 @@
 # Installs the Debian packages that a task needs and that are missing: `jugar` (build and play),
 # `probar` (build and run every test), `medir` (build and run the benchmarks), `medir_programa`
 # (measure the whole program), `paquete` (build the Debian package), `captura` (the README's
-# screenshot), `debian` (build fresh Debian systems in the unshare modes of mmdebstrap, sbuild
-# and autopkgtest) or `herramientas_debian` (Debian's tools that scripts/debian.sh runs). Uses
-# sudo when not run as root.
+# screenshot), `estres` (the first-picture stress run), `debian` (build fresh Debian systems in the
+# unshare modes of mmdebstrap, sbuild and autopkgtest) or `herramientas_debian` (Debian's tools
+# that scripts/debian.sh runs). Uses sudo when not run as root.
 set -euo pipefail
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
@@ -30,6 +30,13 @@ fi
 # xdotool, the screen dumped with xwd and made a PNG with netpbm.
 if [ "${1:-jugar}" = captura ]; then
     paquetes+=(xvfb xdotool x11-apps netpbm)
+fi
+# The first-picture stress run (scripts/estres_primer_fotograma.sh): the game started over and
+# over on a private X server, bare and under GNOME's window manager (mutter as an X11 window
+# manager, in a D-Bus session of its own), its window found with xdotool, the screen dumped with
+# xwd and a wrong picture kept as PNG with netpbm.
+if [ "${1:-jugar}" = estres ]; then
+    paquetes+=(xvfb xauth xdotool x11-utils x11-apps netpbm mutter dbus-daemon)
 fi
 # The Debian package: dpkg-buildpackage, then the build dependencies that debian/control names
 # (below); the tests build it too, and check its manual page with mandoc and its menu entry with

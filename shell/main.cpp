@@ -79,7 +79,7 @@ int main(int argc, char **argv)
 
     glutInit(&argc, argv);
     crear_ventana();
-    glutDisplayFunc(display);
+    glutDisplayFunc(dibuja_ventana);
     glutSpecialFunc(keyboard_especial);
     glutKeyboardFunc(keyboard);
     glutReshapeFunc(reshape);

@@ -5,12 +5,12 @@ The game runs under the test's own window manager (gestor.Gestor), which maps it
 at the size of the screen, as a kiosk or tiling window manager does: the window has that size
 before the game draws anything, while the game's GL buffers were made for 1024 x 768 when
 glutCreateWindow made the window. (The same order of events, a first frame drawn only after the
-window has grown, is what busy machines made by chance, on bare X and under mutter, when the
-game drew its first frame into buffers of the old size.) Then the window manager puts the window through sequences of unmap, resize and map, each
-inside one server grab so that the game meets all of its events at once. After the start and
-after each sequence, once the game is idle and the picture steady, the picture must be the one
-the game draws at that size on a plain redraw (an ordinary key, "a", only redraws), and that one
-must show the window's texts.
+window has grown, is what busy machines made by chance, on bare X and under mutter, when the game
+drew its first frame into buffers of the old size.) Then the window manager puts the window through
+sequences of unmap, resize and map, each inside one server grab so that the game meets all of its
+events at once. After the start and after each sequence, once the game is idle and the picture
+steady, the picture must be the one the game draws at that size on a plain redraw (an ordinary key,
+"a", only redraws), and that one must show the window's texts.
 
 The window must also be named for the desktop (WM_CLASS and _NET_WM_PID) by the time the window
 manager is asked to map it, and be asked once only: managed once, with its identity from the

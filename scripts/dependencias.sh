@@ -44,12 +44,12 @@ fi
 if [ "${1:-jugar}" = paquete ] || [ "${1:-jugar}" = probar ]; then
     paquetes+=(dpkg-dev desktop-file-utils mandoc)
 fi
-# The package's test also runs lintian and appstreamcli on it, loads its icons as GTK does (GLib's
-# guess of their type from their bytes, shared-mime-info's rules, and gdk-pixbuf with its SVG
-# loader, from Python), reads its menu entry through GLib and finds its Spanish manual page with
-# man.
+# The package's test also runs lintian and appstreamcli on it and blhc on its build's log, loads
+# its icons as GTK does (GLib's guess of their type from their bytes, shared-mime-info's rules, and
+# gdk-pixbuf with its SVG loader, from Python), reads its menu entry through GLib and finds its
+# Spanish manual page with man.
 if [ "${1:-jugar}" = probar ]; then
-    paquetes+=(lintian python3-gi gir1.2-glib-2.0 gir1.2-gdkpixbuf-2.0 librsvg2-common
+    paquetes+=(lintian blhc python3-gi gir1.2-glib-2.0 gir1.2-gdkpixbuf-2.0 librsvg2-common
                shared-mime-info man-db)
 fi
 

@@ -176,7 +176,7 @@ class Conexion:
         ventana = self.raiz if ventana is None else self.ventana(ventana)
         ancho, alto = self.tamano(ventana)
         imagen = ventana.get_image(0, 0, ancho, alto, X.ZPixmap, 0xFFFFFFFF)
-        return Foto(ancho, alto, imagen.data)
+        return Foto.de_x(ancho, alto, imagen.data)
 
     # What a window manager or a person does to a window, each waited for.
 

@@ -17,7 +17,6 @@ import time
 from Xlib import X, XK
 from Xlib import display as xdisplay
 from Xlib import error as xerror
-from Xlib.ext import xtest  # noqa: F401  (loads the extension's methods onto Display)
 
 from arnes.imagen import Foto
 

@@ -1,21 +1,10 @@
-// tests/apoyo/perft.cpp — perft over the move engine's test and play modes.
-#include "apoyo/perft.h"
+// game/perft.cpp — perft over the move engine's scan, test and play modes.
+#include "game/perft.h"
 
 #include <cstring>
 
 #include "game/estado.h"
 #include "game/tirada.h"
-
-bool puede_tirar(int jugador, int contrario)
-{
-    ptos = 0;
-    for (int fila = 0; fila < TAM; ++fila) {
-        for (int col = 0; col < TAM; ++col) {
-            ejecuta_tirada(jugador, contrario, fila, col, 1, 1);
-        }
-    }
-    return ptos > 0;
-}
 
 std::uint64_t perft(int jugador, int contrario, int profundidad)
 {

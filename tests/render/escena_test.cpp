@@ -3,8 +3,10 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "apoyo/tablero.h"
@@ -119,6 +121,12 @@ const Punto PUNTOS[] = {
     {"pantalla_5_4", sin_jugada_del_jugador, 1280, 1024},
     {"pantalla_vertical", sin_jugada_del_jugador, 768, 1024},
 };
+
+// gtest names a failing case's parameter: by its picture.
+void PrintTo(const Punto &punto, std::ostream *salida)
+{
+    *salida << punto.nombre;
+}
 
 class Fotos : public Escena, public testing::WithParamInterface<Punto> {};
 

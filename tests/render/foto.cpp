@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -23,73 +22,30 @@ namespace {
 constexpr int TOLERANCIA_CANAL = 0;    // largest difference of a channel that is no difference
 constexpr long TOLERANCIA_PIXELES = 0; // pixels that may differ by more
 
-using Archivo = std::unique_ptr<std::FILE, int (*)(std::FILE *)>;
-
-Archivo abre(const std::filesystem::path &ruta, const char *modo)
-{
-    return {std::fopen(ruta.c_str(), modo), &std::fclose};
-}
-
+// libpng's simplified interface, in 8-bit RGB whatever the file holds.
 bool lee_png(const std::filesystem::path &ruta, Imagen &imagen)
 {
-    const Archivo archivo = abre(ruta, "rb");
-    if (!archivo) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&png, ruta.c_str()) == 0) {
         return false;
     }
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    // libpng reports a damaged file by jumping back here.
-    // NOLINTNEXTLINE(cert-err52-cpp): libpng's own error handling
-    if (setjmp(png_jmpbuf(png)) != 0) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
-    png_init_io(png, archivo.get());
-    png_read_info(png, info);
-    // Whatever the file's colour type and depth, 8-bit RGB rows.
-    png_set_expand(png);
-    png_set_strip_16(png);
-    png_set_strip_alpha(png);
-    png_set_gray_to_rgb(png);
-    png_read_update_info(png, info);
-    imagen.ancho = static_cast<int>(png_get_image_width(png, info));
-    imagen.alto = static_cast<int>(png_get_image_height(png, info));
-    imagen.rgb.assign(static_cast<std::size_t>(imagen.ancho) * imagen.alto * 3, 0);
-    std::vector<png_bytep> filas(static_cast<std::size_t>(imagen.alto));
-    for (std::size_t f = 0; f < filas.size(); ++f) {
-        filas[f] = &imagen.rgb[f * static_cast<std::size_t>(imagen.ancho) * 3];
-    }
-    png_read_image(png, filas.data());
-    png_destroy_read_struct(&png, &info, nullptr);
-    return true;
+    png.format = PNG_FORMAT_RGB;
+    imagen.ancho = static_cast<int>(png.width);
+    imagen.alto = static_cast<int>(png.height);
+    imagen.rgb.resize(PNG_IMAGE_SIZE(png));
+    return png_image_finish_read(&png, nullptr, imagen.rgb.data(), 0, nullptr) != 0;
 }
 
 bool escribe_png(const std::filesystem::path &ruta, const Imagen &imagen)
 {
     std::filesystem::create_directories(ruta.parent_path());
-    const Archivo archivo = abre(ruta, "wb");
-    if (!archivo) {
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    // NOLINTNEXTLINE(cert-err52-cpp): libpng's own error handling
-    if (setjmp(png_jmpbuf(png)) != 0) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, archivo.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(imagen.ancho),
-                 static_cast<png_uint_32>(imagen.alto), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, 9);
-    png_write_info(png, info);
-    for (int f = 0; f < imagen.alto; ++f) {
-        png_write_row(png, &imagen.rgb[static_cast<std::size_t>(f) * imagen.ancho * 3]);
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(imagen.ancho);
+    png.height = static_cast<png_uint_32>(imagen.alto);
+    png.format = PNG_FORMAT_RGB;
+    return png_image_write_to_file(&png, ruta.c_str(), 0, imagen.rgb.data(), 0, nullptr) != 0;
 }
 
 // The pixels of two pictures of one size that differ by more than the tolerance of a channel.

@@ -54,7 +54,8 @@ void tira_c5()
     pulsa(TECLA_ESPACIO);
 }
 
-// ... and the computer replies, its coin tossed on a seeded rand().
+// ... and the computer replies, its coin tossed on rand() seeded with 1, which is rand() unseeded:
+// the reply of a newly started game, (2,5), which the end-to-end tests see on the real game.
 void tira_c5_y_responde()
 {
     std::srand(1);

@@ -1,17 +1,22 @@
 // game/perft.cpp — perft over the move engine's scan, test and play modes.
 #include "game/perft.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "game/estado.h"
 #include "game/tirada.h"
 
+// Each ply is a call: the walk of the tree is recursion by nature, at most `profundidad` deep.
+// NOLINTNEXTLINE(misc-no-recursion)
 std::uint64_t perft(int jugador, int contrario, int profundidad)
 {
     if (profundidad == 0) {
         return 1;
     }
     if (!puede_tirar(jugador, contrario)) {
+        // A pass: the two players change places, on purpose.
+        // NOLINTNEXTLINE(readability-suspicious-call-argument)
         return puede_tirar(contrario, jugador) ? perft(contrario, jugador, profundidad - 1) : 1;
     }
     int guardado[TAM][TAM];

@@ -2,12 +2,14 @@
 #include "shell/ventana_sin_bucle.h"
 
 #include <GL/freeglut.h>
+#include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
 #include <chrono>
 #include <thread>
 
+#include "render/escena.h"
 #include "shell/ventana.h"
 
 namespace {

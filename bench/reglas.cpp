@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "ai/jugada.h"
-#include "apoyo/perft.h"
 #include "game/estado.h"
+#include "game/perft.h"
 #include "game/tirada.h"
 
 namespace {

@@ -63,3 +63,14 @@ void ejecuta_tirada(int jugador, int contrario, int fila, int col, int solo_prue
         }
     }
 }
+
+bool puede_tirar(int jugador, int contrario)
+{
+    ptos = 0;
+    for (int fila = 0; fila < TAM; ++fila) {
+        for (int col = 0; col < TAM; ++col) {
+            ejecuta_tirada(jugador, contrario, fila, col, 1, 1);
+        }
+    }
+    return ptos > 0;
+}

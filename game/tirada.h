@@ -10,4 +10,9 @@
 // count as set when not 0.
 void ejecuta_tirada(int jugador, int contrario, int fila, int col, int solo_prueba, int acumular);
 
+// The whole-board scan that opens every turn: ptos set to 0, then every square tested for
+// `jugador` with acumular set, so that ptos ends as the sum of flanking directions over the board.
+// True when `jugador` has a legal move. matriz is left as it was.
+bool puede_tirar(int jugador, int contrario);
+
 #endif

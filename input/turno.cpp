@@ -36,18 +36,6 @@ void intercambia_turno()
     no_ataca = t;
 }
 
-// True when `ataca` has at least one legal square: ptos is summed over the whole board.
-bool puede_tirar()
-{
-    ptos = 0;
-    for (int fila = 0; fila < TAM; ++fila) {
-        for (int col = 0; col < TAM; ++col) {
-            ejecuta_tirada(ataca, no_ataca, fila, col, 1, 1);
-        }
-    }
-    return ptos > 0;
-}
-
 // The player to move has no legal square: count the pass; the second in a row ends the game.
 void pasa_turno()
 {
@@ -114,7 +102,7 @@ void turno()
         finjuego();
         return;
     }
-    const bool hay_jugada = puede_tirar();
+    const bool hay_jugada = puede_tirar(ataca, no_ataca);
     if (ataca == BLANCAS) {
         std::printf("%s.\n", nombre(BLANCAS));
     }

@@ -26,7 +26,7 @@
 
 #include "game/estado.h"
 #include "render/escena.h"
-#include "render/ventana_prueba.h"
+#include "shell/ventana_sin_bucle.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "game/estado.h"
+#include "shell/arranque.h"
 
 void estado_de_carga()
 {
@@ -36,10 +37,8 @@ void estado_de_carga()
 void estado_de_arranque()
 {
     estado_de_carga();
-    posicion_inicial();
-    std::snprintf(name[0], sizeof name[0], "%s", "Jugador (blancas)");
-    std::snprintf(name[1], sizeof name[1], "%s", "Maquina (negras)");
-    modo = 3;
+    // The console's clear and banner are the end-to-end tests' business, kept off the test log.
+    salida_de(preparar_partida);
 }
 
 void poner_tablero(const Dibujo &dibujo)

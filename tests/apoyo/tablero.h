@@ -9,8 +9,9 @@
 // Eight rows of eight characters: '.' empty, 'B' white (1), 'N' black (2).
 using Dibujo = std::array<std::string, 8>;
 
-// Every game-state variable back to its value at program load, then what start-up sets: the
-// cursor at (0,0), the initial position, the two names and mode 3.
+// Every game-state variable back to its value at program load, then the game's own start-up
+// before the window (preparar_partida): the cursor at (0,0), the initial position, the two names
+// and mode 3; what it prints is dropped.
 void estado_de_arranque();
 
 // Every game-state variable back to its value at program load, and nothing else.

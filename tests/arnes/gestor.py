@@ -18,6 +18,7 @@ import threading
 
 from Xlib import X
 from Xlib import error as xerror
+from Xlib.protocol import event
 
 from arnes.x import PLAZO, Conexion
 
@@ -128,7 +129,10 @@ class Gestor:
 
     def agrupado(self, ventana, *pasos):
         """Puts window `ventana` (an id) through `pasos` inside one server grab: each step is
-        "unmap", "map" or a (width, height) to resize it to, at (0, 0)."""
+        "unmap", "map", a (width, height) to resize it to, at (0, 0), or ("aviso", width,
+        height), the window manager's notice to the window of that size: a synthetic
+        ConfigureNotify, which window managers send to the windows they manage, and which may
+        come after a later resize and so name a size the window no longer has."""
         def tarea():
             objeto = self.x.ventana(int(ventana))
             self._errores.clear()
@@ -138,6 +142,11 @@ class Gestor:
                     objeto.unmap()
                 elif paso == "map":
                     objeto.map()
+                elif paso[0] == "aviso":
+                    aviso = event.ConfigureNotify(window=objeto, event=objeto,
+                                                  above_sibling=X.NONE, x=0, y=0, width=paso[1],
+                                                  height=paso[2], border_width=0, override=False)
+                    objeto.send_event(aviso, event_mask=X.StructureNotifyMask)
                 else:
                     objeto.configure(x=0, y=0, width=paso[0], height=paso[1])
             self.x.d.ungrab_server()

@@ -7,6 +7,7 @@ says how many pixels differ and the box that holds them all. PNG files are read 
 Pillow (python3-pil).
 """
 
+import os
 from dataclasses import dataclass
 
 from PIL import Image, ImageChops
@@ -56,6 +57,16 @@ class Foto:
         """The picture of the PNG file `ruta`."""
         with Image.open(ruta) as imagen:
             return cls.de_imagen(imagen)
+
+
+# The pictures of whole frames that the rendering tests keep (tests/render/fotos): the real game's
+# window, at the size they were drawn at, must show the same ones.
+FOTOS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "render", "fotos")
+
+
+def guardada(nombre):
+    """The rendering tests' picture `nombre` (apertura, tras_c5...) as a Foto."""
+    return Foto.lee(os.path.join(FOTOS, nombre + ".png"))
 
 
 @dataclass(frozen=True)

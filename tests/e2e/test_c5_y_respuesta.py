@@ -1,7 +1,9 @@
 """The person's opening at C5 and the computer's reply, typed as a person would: the cursor is
 walked there with the arrows, SPACE plays it, the next SPACE lets the computer answer and leaves
-the cursor on the computer's new disc, where a further SPACE is an illegal attempt."""
+the cursor on the computer's new disc, where a further SPACE is an illegal attempt. The pictures
+after the move and the reply are the rendering tests' pictures of them."""
 
+from arnes.imagen import diferencia, guardada
 from arnes.reglas import NEGRA, juega
 from arnes.transcripcion import BANNER, ILEGAL, volcado
 
@@ -41,6 +43,8 @@ def test_c5_y_respuesta(partida):
     # From (0,0), down column 0 to row 2, then right along the empty row 2 to column 4.
     partida.teclas("Down", "Down", "Right", "Right", "Right", "Right")
     assert partida.espacio("the person's move at C5").bruto == JUGADA_C5, "move at C5"
+    cambio = diferencia(partida.asentada(), guardada("tras_c5"))
+    assert not cambio, f"the picture after C5 against the rendering tests' one: {cambio}"
 
     respuesta = partida.espacio("the computer's reply")
     assert respuesta.tipo == "tira", "kind of the computer's turn"
@@ -49,6 +53,11 @@ def test_c5_y_respuesta(partida):
     tablero = juega(TRAS_C5, *respuesta.casilla, NEGRA)
     assert respuesta.bruto == (volcado(tablero) + b"Maquina (negras) (PC) ha tirado en la pos "
                                b"(%d,%d)\n\n" % respuesta.casilla), "computer's reply"
+    # The rendering tests' picture of the reply is of (2,5), the choice of rand() unseeded, as
+    # in a newly started game.
+    if respuesta.casilla == (2, 5):
+        cambio = diferencia(partida.asentada(), guardada("tras_la_respuesta"))
+        assert not cambio, f"the picture after the reply against the rendering tests' one: {cambio}"
 
     sobre_el_disco = partida.espacio("SPACE on the computer's disc")
     assert sobre_el_disco.bruto == b"Jugador (blancas).\n" + volcado(tablero) + ILEGAL, \

@@ -8,9 +8,12 @@ glutCreateWindow made the window. (The same order of events, a first frame drawn
 window has grown, is what busy machines made by chance, on bare X and under mutter, when the game
 drew its first frame into buffers of the old size.) Then the window manager puts the window through
 sequences of unmap, resize and map, each inside one server grab so that the game meets all of its
-events at once. After the start and after each sequence, once the game is idle and the picture
-steady, the picture must be the one the game draws at that size on a plain redraw, and that one
-must show the window's texts.
+events at once; the last ends with the window manager's notice of a size the window no longer has
+(a synthetic ConfigureNotify sent before a later resize reached the window), after which the game,
+told of a size that is not the window's, must still draw for the window's own. After the start
+and after each sequence, once the game is idle and the picture steady, the picture must be the one
+the game draws at that size on a plain redraw, and that one must show the window's texts; at the
+size of the screen it must be the opening as the rendering tests keep it.
 
 The window must also be named for the desktop (WM_CLASS and _NET_WM_PID) by the time the window
 manager is asked to map it, and be asked once only: managed once, with its identity from the
@@ -19,7 +22,7 @@ start. ESC still ends the game with status 0."""
 import pytest
 
 from arnes.gestor import Gestor
-from arnes.imagen import diferencia
+from arnes.imagen import diferencia, guardada
 from arnes.juego import Juego
 
 # What the window manager does to the window after the start, each inside one server grab, in
@@ -31,6 +34,8 @@ SECUENCIAS = [
     ("shrunk to half and grown back", [(1, 2), (1, 1)]),
     ("unmapped, grown from half and mapped",
      ["unmap", (1, 2), "map", "unmap", (1, 1), "map"]),
+    ("shrunk to half and grown back, then told late of the half size",
+     [(1, 2), (1, 1), ("aviso", (1, 2))]),
 ]
 
 
@@ -52,6 +57,10 @@ def comprueba_fotograma(juego, que, desde=None):
     texto = "black" if vista.recorte(0, 0, ancho, alto // 8).negra() else "not black"
     assert not cambio, (f"{que}: the steady picture at {ancho}x{alto} is not the frame for that "
                         f"size: {cambio}; the top eighth, where the texts are, is {texto}")
+    apertura = guardada("apertura")
+    if esperada.tamano == apertura.tamano:
+        cambio = diferencia(esperada, apertura)
+        assert not cambio, f"{que}: the picture is not the opening kept in the repository: {cambio}"
 
 
 def test_arranque_mapeada_a_pantalla_completa(gestionado):
@@ -66,8 +75,11 @@ def test_arranque_mapeada_a_pantalla_completa(gestionado):
 @pytest.mark.parametrize("que, pasos", SECUENCIAS, ids=[s[0] for s in SECUENCIAS])
 def test_secuencia(gestionado, que, pasos):
     gestor, juego = gestionado
-    pasos = [p if isinstance(p, str) else (gestor.ancho * p[0] // p[1], gestor.alto * p[0] // p[1])
-             for p in pasos]
+    def medida(fraccion):
+        return gestor.ancho * fraccion[0] // fraccion[1], gestor.alto * fraccion[0] // fraccion[1]
+
+    pasos = [p if isinstance(p, str) else ("aviso", *medida(p[1])) if p[0] == "aviso"
+             else medida(p) for p in pasos]
     desde = juego.reposo()[1]
     gestor.agrupado(juego.ventana, *pasos)
     comprueba_fotograma(juego, que, desde)

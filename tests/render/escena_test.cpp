@@ -1,9 +1,18 @@
-// The drawn board: square colours, tiles, cursor, full screen and the disc counts of a frame.
+// The drawn window, whole: each checkpoint of a game, at full screen and on the shapes of other
+// screens, against its picture in tests/render/fotos; and the disc counts every frame makes.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <ostream>
+#include <string>
+
 #include "apoyo/tablero.h"
 #include "game/estado.h"
+#include "input/teclado.h"
+#include "render/foto.h"
 #include "render/ventana_prueba.h"
 
 namespace {
@@ -16,79 +25,6 @@ class Escena : public testing::Test {
         estado_de_arranque();
     }
 };
-
-bool es_rojo(const std::array<int, 3> &c)
-{
-    return c[0] > 100 && c[1] < 30 && c[2] < 30;
-}
-bool es_azul(const std::array<int, 3> &c)
-{
-    return c[2] > 100 && c[0] < 30 && c[1] < 30;
-}
-bool es_verde(const std::array<int, 3> &c)
-{
-    return c[1] > 100 && c[0] < 30 && c[2] < 30;
-}
-
-TEST_F(Escena, LaVentanaOcupaLaPantallaEntera)
-{
-    EXPECT_EQ(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_SCREEN_WIDTH));
-    EXPECT_EQ(glutGet(GLUT_WINDOW_HEIGHT), glutGet(GLUT_SCREEN_HEIGHT));
-}
-
-TEST_F(Escena, CasillasRojasYAzulesAlternas)
-{
-    z_actual = 2; // the cursor away from the squares looked at
-    x_actual = 2;
-    dibuja_fotograma();
-    struct Caso {
-        int fila, col;
-        bool roja;
-    };
-    for (const Caso &c : {Caso{0, 0, true}, Caso{0, 1, false}, Caso{1, 0, false}, Caso{7, 7, true},
-                          Caso{7, 6, false}, Caso{5, 2, false}}) {
-        const auto color = color_en(c.col + 0.5, 0.0, c.fila + 0.5);
-        EXPECT_TRUE(c.roja ? es_rojo(color) : es_azul(color))
-            << "square (" << c.fila << "," << c.col << ") is " << color[0] << "," << color[1] << ","
-            << color[2];
-    }
-}
-
-TEST_F(Escena, CursorVerdeSobreLaCasillaYBajoLaFicha)
-{
-    dibuja_fotograma();
-    EXPECT_TRUE(es_verde(color_en(0.5, 0.01, 0.5))) << "cursor at (0,0)";
-
-    z_actual = 3; // on the white disc at (3,3): the tile hides the cursor's centre, not its rim
-    x_actual = 3;
-    dibuja_fotograma();
-    const auto centro = color_en(3.5, 0.16, 3.5);
-    EXPECT_FALSE(es_verde(centro));
-    EXPECT_TRUE(es_verde(color_en(3.1, 0.01, 3.9))) << "cursor rim beside the tile";
-}
-
-// The tiles are cubes squashed to a fifth of their height, and normals are not renormalised:
-// their top faces take five times the diffuse light of an unscaled surface.
-TEST_F(Escena, FichasBlancasYGrisesConLaCaraSuperiorMuyIluminada)
-{
-    dibuja_fotograma();
-    const auto blanca = color_en(3.5, 0.16, 3.5);
-    const auto gris = color_en(3.5, 0.16, 4.5);
-    const auto casilla = color_en(2.5, 0.0, 2.5); // red square (2,2) beside the tiles
-    ASSERT_TRUE(es_rojo(casilla));
-
-    EXPECT_GE(blanca[0], 250);
-    EXPECT_EQ(blanca[0], blanca[1]);
-    EXPECT_EQ(blanca[1], blanca[2]);
-    EXPECT_GT(blanca[0], casilla[0] + 20) << "white top brighter than the square's surface";
-
-    EXPECT_EQ(gris[0], gris[1]);
-    EXPECT_EQ(gris[1], gris[2]);
-    EXPECT_LT(gris[0], blanca[0]);
-    // A unit normal would light the grey (0.3) top at 0.3 of the red square's red channel.
-    EXPECT_GT(gris[0], 1.5 * 0.3 * casilla[0])
-        << "grey top " << gris[0] << ", square " << casilla[0];
-}
 
 TEST_F(Escena, CadaFotogramaRecuentaLasFichas)
 {
@@ -105,19 +41,108 @@ TEST_F(Escena, CadaFotogramaRecuentaLasFichas)
     EXPECT_EQ(num0, 8);
 }
 
-TEST_F(Escena, UnaFichaEnLaUltimaCasillaNoCambiaElCursorNiLosTextos)
+void pulsa(unsigned char tecla)
 {
-    x_actual = 5;
-    z_actual = 5;
-    dibuja_fotograma();
-    const auto cursor_sin = color_en(5.5, 0.01, 5.5);
-    const auto titulo = proyecta(0, 7.5, 9);
-    const int texto_sin = pixeles_claros(titulo[0], titulo[1], 300, 16);
-
-    matriz[7][7] = 2;
-    dibuja_fotograma();
-    EXPECT_EQ(color_en(5.5, 0.01, 5.5), cursor_sin);
-    EXPECT_EQ(pixeles_claros(titulo[0], titulo[1], 300, 16), texto_sin);
+    salida_de([tecla] { keyboard(tecla, 0, 0); });
 }
+
+// The person plays C5, (2,4), from the opening.
+void tira_c5()
+{
+    z_actual = 2;
+    x_actual = 4;
+    pulsa(TECLA_ESPACIO);
+}
+
+// ... and the computer replies, its coin tossed on rand() seeded with 1, which is rand() unseeded:
+// the reply of a newly started game, (2,5), which the end-to-end tests see on the real game.
+void tira_c5_y_responde()
+{
+    std::srand(1);
+    tira_c5();
+    pulsa(TECLA_ESPACIO);
+}
+
+// A full board at the end of a game, with status message `mensaje`.
+void tablero_final(const Dibujo &tablero, int mensaje)
+{
+    poner_tablero(tablero);
+    primera_tirada = 0;
+    imax = 7;
+    nmax = 7;
+    z_actual = 7;
+    x_actual = 7;
+    msg = static_cast<std::int8_t>(mensaje);
+    play = 0;
+}
+
+const std::string BLANCAS(8, 'B');
+const std::string NEGRAS(8, 'N');
+
+// A checkpoint: its picture's name, the game brought there from start-up, and the window's size
+// (0 x 0 for full screen).
+struct Punto {
+    const char *nombre;
+    std::function<void()> prepara;
+    int ancho = 0;
+    int alto = 0;
+};
+
+// The computer has played, and the person has no square left: the longest status line under the
+// last-move line, with every text of the window shown.
+void sin_jugada_del_jugador()
+{
+    tira_c5_y_responde();
+    msg = 3;
+}
+
+const Punto PUNTOS[] = {
+    {"apertura", [] {}},
+    {"intento_ilegal", [] { pulsa(TECLA_ESPACIO); }}, // (0,0) flanks nothing: message 1
+    {"tras_c5", tira_c5},
+    {"tras_la_respuesta", tira_c5_y_responde},
+    {"maquina_sin_jugada",
+     [] {
+         tira_c5_y_responde();
+         msg = 2;
+     }},
+    {"jugador_sin_jugada", sin_jugada_del_jugador},
+    {"gana_el_jugador",
+     [] {
+         tablero_final({BLANCAS, BLANCAS, BLANCAS, BLANCAS, "BBBBNNNN", NEGRAS, NEGRAS, NEGRAS}, 4);
+     }},
+    {"gana_la_maquina",
+     [] {
+         tablero_final({NEGRAS, NEGRAS, NEGRAS, NEGRAS, "NNNNBBBB", BLANCAS, BLANCAS, BLANCAS}, 5);
+     }},
+    {"empate",
+     [] {
+         tablero_final({BLANCAS, BLANCAS, BLANCAS, BLANCAS, NEGRAS, NEGRAS, NEGRAS, NEGRAS}, 6);
+     }},
+    {"pantalla_5_4", sin_jugada_del_jugador, 1280, 1024},
+    {"pantalla_vertical", sin_jugada_del_jugador, 768, 1024},
+};
+
+// gtest names a failing case's parameter: by its picture.
+void PrintTo(const Punto &punto, std::ostream *salida)
+{
+    *salida << punto.nombre;
+}
+
+class Fotos : public Escena, public testing::WithParamInterface<Punto> {};
+
+TEST_P(Fotos, ElFotogramaEsLaFoto)
+{
+    const Punto &punto = GetParam();
+    punto.prepara();
+    if (punto.ancho != 0) {
+        cambia_tamano(punto.ancho, punto.alto);
+    }
+    dibuja_fotograma();
+    EXPECT_TRUE(es_la_foto(punto.nombre));
+}
+
+INSTANTIATE_TEST_SUITE_P(Puntos, Fotos, testing::ValuesIn(PUNTOS),
+                         [](const testing::TestParamInfo<Punto> &p) { return p.param.nombre; });
 
 } // namespace

@@ -1,4 +1,4 @@
-// tests/render/ventana_prueba.cpp — the rendering tests' window.
+// tests/render/ventana_prueba.cpp — the rendering tests' eyes on the game's window.
 #include "render/ventana_prueba.h"
 
 #include <GL/freeglut.h>
@@ -7,82 +7,14 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <thread>
-
-#include "render/escena.h"
-#include "shell/ventana.h"
-
-namespace {
-
-bool ventana_abierta = false;
-GLdouble modelo[16];
-GLdouble proyeccion[16];
-GLint vista[4];
-
-// Lets GLUT handle the window's events until the window is `ancho` x `alto` pixels, for at most
-// ten seconds, then once more so that the reshape at that size has been handled.
-void espera_tamano(int ancho, int alto)
+std::array<int, 2> proyecta(double x, double y, double z)
 {
-    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while ((glutGet(GLUT_WINDOW_WIDTH) != ancho || glutGet(GLUT_WINDOW_HEIGHT) != alto) &&
-           std::chrono::steady_clock::now() < limite) {
-        glutMainLoopEvent();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    glutMainLoopEvent();
-}
-
-void espera_pantalla_completa()
-{
-    espera_tamano(glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
-}
-
-} // namespace
-
-void abre_ventana(void (*al_dibujar)())
-{
-    if (ventana_abierta) {
-        glutFullScreen();
-        espera_pantalla_completa();
-        return;
-    }
-    int argc = 1;
-    char programa[] = "pruebas_render";
-    char *argv[] = {programa, nullptr};
-    glutInit(&argc, argv);
-    crear_ventana();
-    glutDisplayFunc(al_dibujar);
-    glutReshapeFunc(reshape);
-    glutFullScreen();
-    espera_pantalla_completa();
-    ventana_abierta = true;
-}
-
-void cambia_tamano(int ancho, int alto)
-{
-    // Out of full screen freeglut gives the window back its earlier size, which would undo a
-    // resize asked for in the same breath.
-    glutLeaveFullScreen();
-    glutMainLoopEvent();
-    glutReshapeWindow(ancho, alto);
-    espera_tamano(ancho, alto);
-}
-
-void dibuja_fotograma()
-{
-    reshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
-    display();
-    glFinish();
-    XSync(glXGetCurrentDisplay(), False);
+    GLdouble modelo[16];
+    GLdouble proyeccion[16];
+    GLint vista[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, modelo);
     glGetDoublev(GL_PROJECTION_MATRIX, proyeccion);
     glGetIntegerv(GL_VIEWPORT, vista);
-}
-
-std::array<int, 2> proyecta(double x, double y, double z)
-{
     GLdouble wx = 0;
     GLdouble wy = 0;
     GLdouble wz = 0;
@@ -148,4 +80,18 @@ int pixeles_claros(int x, int y, int ancho, int alto)
         claros += c[0] + c[1] + c[2] > 3 * 64;
     });
     return claros;
+}
+
+Imagen imagen_de_la_ventana()
+{
+    Imagen imagen;
+    imagen.ancho = glutGet(GLUT_WINDOW_WIDTH);
+    imagen.alto = glutGet(GLUT_WINDOW_HEIGHT);
+    imagen.rgb.reserve(static_cast<std::size_t>(imagen.ancho) * imagen.alto * 3);
+    lee_rectangulo(0, 0, imagen.ancho, imagen.alto, [&imagen](const std::array<int, 3> &c) {
+        for (const int canal : c) {
+            imagen.rgb.push_back(static_cast<unsigned char>(canal));
+        }
+    });
+    return imagen;
 }

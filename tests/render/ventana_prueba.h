@@ -1,28 +1,16 @@
-// tests/render/ventana_prueba.h — a real GLUT window with the game's GL state for the rendering
-// tests: frames drawn by the game's own display(), pixels read back where world points project.
+// tests/render/ventana_prueba.h — the rendering tests' eyes on the game's window (opened and drawn
+// by shell/ventana_sin_bucle): pixels read back as the X server holds them, where world points
+// project, and the whole frame.
 #ifndef VOLTARO_TESTS_VENTANA_PRUEBA_H
 #define VOLTARO_TESTS_VENTANA_PRUEBA_H
 
 #include <array>
+#include <vector>
 
-#include "render/escena.h"
-
-// Opens the full-screen window once per process, as start-up does, and waits until it is mapped
-// at full size; later calls put it back to full screen. `al_dibujar` is the display callback for
-// the frames GLUT asks for meanwhile and later: the game's own unless a caller (the frame
-// benchmark) wants its first display untouched.
-void abre_ventana(void (*al_dibujar)() = display);
-
-// Takes the window out of full screen at `ancho` x `alto` pixels, no larger than the screen, and
-// waits until it has that size: the shape of another screen.
-void cambia_tamano(int ancho, int alto);
-
-// Draws one frame with the game's reshape and display at the window's current size, and waits
-// until it is on screen.
-void dibuja_fotograma();
+#include "shell/ventana_sin_bucle.h"
 
 // Window coordinates (x from the left, y from the bottom) of a world point, with the matrices
-// that the last frame used.
+// and viewport that the last frame's reshape left.
 std::array<int, 2> proyecta(double x, double y, double z);
 
 // Colour (0-255 each, red green blue) of the window pixel at (x, y) of the last frame.
@@ -38,5 +26,14 @@ std::array<int, 3> color_mas_claro(int x, int y, int ancho, int alto);
 // Number of pixels brighter than a dark background in the rectangle of `ancho` x `alto` pixels
 // whose lower left corner is (x, y).
 int pixeles_claros(int x, int y, int ancho, int alto);
+
+// The whole window as the X server holds it: red, green and blue bytes of each pixel, rows from
+// the top.
+struct Imagen {
+    int ancho = 0;
+    int alto = 0;
+    std::vector<unsigned char> rgb;
+};
+Imagen imagen_de_la_ventana();
 
 #endif

@@ -71,4 +71,10 @@ TEST(EstadoInicial, NombresPorJugadorMenosUno)
     EXPECT_STREQ(name[1 - 1], "Jugador (blancas)");
 }
 
+TEST(EstadoInicial, ModoTresElOrdenadorConLaReglaDeLasEsquinas)
+{
+    estado_de_arranque();
+    EXPECT_EQ(modo, 3);
+}
+
 } // namespace

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "apoyo/perft.h"
 #include "apoyo/tablero.h"
 #include "game/estado.h"
+#include "game/perft.h"
 #include "game/tirada.h"
 
 namespace {

@@ -1,28 +1,22 @@
-// tests/apoyo/perft.cpp — perft over the move engine's test and play modes.
-#include "apoyo/perft.h"
+// game/perft.cpp — perft over the move engine's scan, test and play modes.
+#include "game/perft.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "game/estado.h"
 #include "game/tirada.h"
 
-bool puede_tirar(int jugador, int contrario)
-{
-    ptos = 0;
-    for (int fila = 0; fila < TAM; ++fila) {
-        for (int col = 0; col < TAM; ++col) {
-            ejecuta_tirada(jugador, contrario, fila, col, 1, 1);
-        }
-    }
-    return ptos > 0;
-}
-
+// Each ply is a call: the walk of the tree is recursion by nature, at most `profundidad` deep.
+// NOLINTNEXTLINE(misc-no-recursion)
 std::uint64_t perft(int jugador, int contrario, int profundidad)
 {
     if (profundidad == 0) {
         return 1;
     }
     if (!puede_tirar(jugador, contrario)) {
+        // A pass: the two players change places, on purpose.
+        // NOLINTNEXTLINE(readability-suspicious-call-argument)
         return puede_tirar(contrario, jugador) ? perft(contrario, jugador, profundidad - 1) : 1;
     }
     int guardado[TAM][TAM];

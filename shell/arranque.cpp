@@ -1,0 +1,40 @@
+// shell/arranque.cpp — start-up before the window.
+#include "shell/arranque.h"
+
+#include <cstdio>
+
+#include "game/estado.h"
+
+namespace {
+
+void pon_nombre(int jugador, const char *nombre)
+{
+    std::snprintf(name[jugador - 1], sizeof name[jugador - 1], "%s", nombre);
+}
+
+} // namespace
+
+void inicializar_var_globales()
+{
+    x_actual = 0;
+    z_actual = 0;
+}
+
+void limpiar_pantalla()
+{
+    for (int i = 0; i < 56; ++i) {
+        std::printf("\n");
+    }
+}
+
+void preparar_partida()
+{
+    inicializar_var_globales();
+    posicion_inicial();
+    limpiar_pantalla();
+    std::printf("VOLTARO V1.0  GRAFICO\t\t BY TORNALUX");
+    std::fflush(stdout);
+    pon_nombre(1, "Jugador (blancas)");
+    pon_nombre(2, "Maquina (negras)");
+    modo = 3;
+}

@@ -9,8 +9,7 @@
 set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 destino=$(realpath -m "${1:-$raiz/build/lanzamiento}")
-version=$(sed -n 's/^project(voltaro VERSION \([0-9.]*\) .*/\1/p' "$raiz/CMakeLists.txt")
-[ -n "$version" ] || { echo "lanzamiento.sh: no version in CMakeLists.txt's project()" >&2; exit 1; }
+version=$("$raiz/scripts/version.sh")
 git -C "$raiz" rev-parse --verify -q HEAD >/dev/null ||
     { echo "lanzamiento.sh: $raiz is not a git clone with a commit" >&2; exit 1; }
 if [ -n "$(git -C "$raiz" status --porcelain --untracked-files=no)" ]; then

@@ -262,10 +262,12 @@ def comprueba_metainfo(raiz, version):
     igual([componente.findtext("id") + ".metainfo.xml",
            componente.findtext("launchable[@type='desktop-id']"),
            componente.findtext("provides/binary"),
-           componente.find("releases/release").get("version")],
+           componente.find("releases/release").get("version"),
+           [lengua.text for lengua in componente.findall("languages/lang")]],
           [os.path.basename(METAINFO), os.path.basename(ENTRADA), os.path.basename(BINARIO),
-           version],
-          "the metadata's id + .metainfo.xml, launchable, binary and last release")
+           version, ["es"]],
+          "the metadata's id + .metainfo.xml, launchable, binary, last release and the game's "
+          "languages")
     igual(componente.findtext(f"summary[@{XML_LANG}='es']"), RESUMEN_ES, "Spanish summary")
     for ruta in TEXTOS_METAINFO:
         textos = componente.findall(ruta)

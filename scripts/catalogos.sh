@@ -12,12 +12,13 @@ if [ $# -gt 0 ]; then
     cp -R "$raiz/po/." "$1/po"
     po=$(cd "$1/po" && pwd)
 fi
+version=$("$raiz/scripts/version.sh")
 read -r -a idiomas <<<"$(sed 's/#.*//' "$raiz/po/LINGUAS" | tr '\n' ' ')"
 cd "$raiz"
 
 # The menu entry and the AppStream metadata share one template; gettext knows which of their
 # texts are translatable (AppStream's own rules for the metadata, which appstream installs).
-xgettext --from-code=UTF-8 --add-location=file --package-name=voltaro \
+xgettext --from-code=UTF-8 --add-location=file --package-name=voltaro --package-version="$version" \
     --msgid-bugs-address=voltaro@example.org --copyright-holder="The VOLTARO developers" \
     -o "$po/voltaro.pot" datos/voltaro.desktop datos/org.example.voltaro.metainfo.xml
 for idioma in "${idiomas[@]}"; do
@@ -31,6 +32,11 @@ done
 
 # The manual page: po4a makes its template and updates (or starts) each language's catalogue.
 po4a --no-translations --variable idiomas="${idiomas[*]}" --srcdir "$raiz" \
-    --destdir "$(dirname "$po")" --porefs file --package-name voltaro \
+    --destdir "$(dirname "$po")" --porefs file --package-name voltaro --package-version "$version" \
     --msgid-bugs-address voltaro@example.org --copyright-holder "The VOLTARO developers" \
     po/po4a.cfg >/dev/null
+
+# msgmerge and po4a keep a catalogue's own header: each names the version its texts come from.
+for catalogo in "$po"/*.po "$po"/manual/*.po; do
+    sed -i "s/^\"Project-Id-Version: .*\\\\n\"\$/\"Project-Id-Version: voltaro $version\\\\n\"/" "$catalogo"
+done

@@ -53,13 +53,10 @@ sistema() {
     echo "$tarball"
 }
 
+# The source package, made as scripts/paquete.sh makes it: the release tarball as its
+# .orig.tar.xz, the clone's debian/ beside it.
 fuente() {
-    rm -rf "$salida/fuente"
-    mkdir -p "$salida/fuente"
-    (cd "$salida/fuente" &&
-        SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$raiz/debian/changelog" -S Timestamp) \
-            dpkg-source --build "$raiz" >/dev/null)
-    echo "$salida/fuente/voltaro_$version.dsc"
+    "$raiz/scripts/paquete.sh" --fuente "$salida/fuente"
 }
 
 construye() {
@@ -82,24 +79,21 @@ construye() {
     done
 }
 
-# The tags lintian may give a release's build: one for bookworm or trixie from a changelog that
-# names unstable, none for unstable's.
-esperadas() {
-    if [ "$1" != unstable ]; then
-        echo distribution-and-changes-mismatch
-    fi
-}
-
 # Lintian from unstable, the archive's newest, in a fresh unstable system that mmdebstrap makes
 # for it and removes after: each release's build is copied in, lintian reads its .changes (and
-# with it the source package, the .deb and the .buildinfo), and what it said is copied out.
+# with it the source package, the .deb and the .buildinfo) and fails on any tag it shows, pedantic
+# and informational ones included; what it said is copied out. A bookworm or trixie build is built
+# from a changelog that names unstable, which lintian says of it alone.
 lintian_de_unstable() {
-    local release ganchos=() etiquetas inesperadas fallos=0 opciones
+    local release ganchos=() suprimidas opciones fallos=0
     rm -rf "$salida/lintian"
     for release in "$@"; do
+        suprimidas=()
+        [ "$release" = unstable ] || suprimidas=(--suppress-tags distribution-and-changes-mismatch)
         ganchos+=(--customize-hook="copy-in $salida/$release /construcciones"
                   --customize-hook="chroot \"\$1\" sh -c 'cd /construcciones/$release &&
-lintian --pedantic --display-info --allow-root --fail-on none *.changes > lintian 2>&1; echo \$? > estado'")
+lintian --pedantic --display-info --allow-root --fail-on error,warning,info,pedantic ${suprimidas[*]} \
+*.changes > lintian 2>&1; echo \$? > estado'")
     done
     echo "debian.sh: unstable's lintian on the builds for $*"
     opciones_de unstable
@@ -110,30 +104,24 @@ lintian --pedantic --display-info --allow-root --fail-on none *.changes > lintia
         --customize-hook="copy-out /construcciones $salida/lintian" unstable /dev/null
     cat "$salida/lintian/construcciones/version"
     for release in "$@"; do
+        cat "$salida/lintian/construcciones/$release/lintian"
         if [ "$(cat "$salida/lintian/construcciones/$release/estado")" != 0 ]; then
-            cat "$salida/lintian/construcciones/$release/lintian"
-            echo "debian.sh: lintian did not finish on the build for $release"
-            return 1
-        fi
-        etiquetas=$(cat "$salida/lintian/construcciones/$release/lintian")
-        inesperadas=$(grep -v -E "^[A-Z]: [^ ]+( [a-z]+)?: ($(esperadas "$release"))( |$)" \
-            <<<"$etiquetas" || true)
-        if [ -n "$inesperadas" ]; then
-            printf 'debian.sh: lintian on the build for %s:\n%s\n' "$release" "$inesperadas"
+            echo "debian.sh: lintian failed on the build for $release"
             fallos=1
         else
-            echo "debian.sh: lintian on the build for $release: ${etiquetas:-nothing}"
+            echo "debian.sh: lintian passed the build for $release"
         fi
     done
     return $fallos
 }
 
 # debian/tests on a fresh testbed of the release with that release's build installed, as
-# Debian's CI runs them. The testbed's tarball has no package lists of its own.
+# Debian's CI runs them. The testbed's tarball has no package lists of its own: -U updates them
+# (and upgrades the testbed) first.
 autopkgtest_de() {
     rm -rf "$salida/$1-autopkgtest"
     echo "debian.sh: autopkgtest on $1"
-    autopkgtest --output-dir="$salida/$1-autopkgtest" --setup-commands='apt-get update' \
+    autopkgtest --output-dir="$salida/$1-autopkgtest" -U \
         "$salida/$1/voltaro_${version}_$arquitectura.changes" \
         -- unshare --release "$1" --tarball "$(sistema "$1" minbase tar.gz)"
 }

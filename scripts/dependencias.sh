@@ -24,19 +24,21 @@ fi
 # The whole program measured on a private X server, keys typed through XTest, frames profiled
 # with Callgrind (scripts/medir_programa.sh); configuring bench/ needs Google Benchmark too.
 if [ "${1:-jugar}" = medir_programa ]; then
-    paquetes+=(libbenchmark-dev xvfb libx11-dev libxtst-dev valgrind)
+    paquetes+=(libbenchmark-dev xvfb libx11-dev libxtst-dev valgrind python3 python3-xlib
+               python3-psutil python3-pil)
 fi
 # The README's screenshot (scripts/captura.sh): the game on a private X server, keys typed with
 # xdotool, the screen dumped with xwd and made a PNG with netpbm.
 if [ "${1:-jugar}" = captura ]; then
-    paquetes+=(xvfb xdotool x11-apps netpbm)
+    paquetes+=(xvfb xdotool x11-apps netpbm python3 python3-xlib python3-psutil python3-pil)
 fi
 # The first-picture stress run (scripts/estres_primer_fotograma.sh): the game started over and
 # over on a private X server, bare and under GNOME's window manager (mutter as an X11 window
 # manager, in a D-Bus session of its own), its window found with xdotool, the screen dumped with
 # xwd and a wrong picture kept as PNG with netpbm.
 if [ "${1:-jugar}" = estres ]; then
-    paquetes+=(xvfb xauth xdotool x11-utils x11-apps netpbm mutter dbus-daemon)
+    paquetes+=(xvfb xauth xdotool x11-utils x11-apps netpbm mutter dbus-daemon python3
+               python3-xlib python3-psutil python3-pil)
 fi
 # The Debian package: dpkg-buildpackage, then the build dependencies that debian/control names
 # (below); the tests build it too, and check its manual page with mandoc and its menu entry with

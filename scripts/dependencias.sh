@@ -15,8 +15,8 @@ sudo=()
 paquetes=(g++ cmake make pkgconf libglut-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libx11-dev
           gettext po4a appstream)
 if [ "${1:-jugar}" = probar ]; then
-    paquetes+=(googletest libgtest-dev xvfb xauth xdotool x11-utils python3 clang-format
-               cppcheck clang-tidy valgrind shellcheck)
+    paquetes+=(googletest libgtest-dev xvfb xauth python3 python3-pytest python3-xlib python3-pil
+               python3-psutil clang-format cppcheck clang-tidy valgrind shellcheck)
 fi
 if [ "${1:-jugar}" = medir ]; then
     paquetes+=(libbenchmark-dev)

@@ -7,12 +7,7 @@ raiz=$(cd "$(dirname "$0")/.." && pwd)
 # The tests expect the UTF-8 transcript, whatever an earlier play run chose.
 "$raiz/scripts/compilar.sh" -DVOLTARO_TESTS=ON -DVOLTARO_WERROR=ON -DVOLTARO_CONSOLE_LATIN1=OFF
 
-# shellcheck source=scripts/xvfb.sh
-. "$raiz/scripts/xvfb.sh"
-tmp=$(mktemp -d)
-trap 'para_xvfb; rm -rf "$tmp"' EXIT
-trap 'exit 130' INT TERM
-arranca_xvfb "$tmp"
-
 cd "$raiz/build"
-ctest --output-on-failure --parallel "$(nproc)" "$@"
+# The tests' harness starts the server (tests/arnes/xvfb.py) and stops it when ctest ends.
+PYTHONPATH="$raiz/tests" /usr/bin/python3 -m arnes.xvfb -- \
+    ctest --output-on-failure --parallel "$(nproc)" "$@"

@@ -2,8 +2,8 @@
 walked there with the arrows, SPACE plays it, the next SPACE lets the computer answer and leaves
 the cursor on the computer's new disc, where a further SPACE is an illegal attempt."""
 
-from partida import BANNER, ILEGAL, Partida, comprueba, igual, principal, volcado
-from reglas import NEGRA, juega
+from arnes.reglas import NEGRA, juega
+from arnes.transcripcion import BANNER, ILEGAL, volcado
 
 TRAS_C5 = (
     "........",
@@ -37,30 +37,24 @@ JUGADA_C5 = (
 RESPUESTAS = {(2, 3), (2, 5), (4, 5)}
 
 
-def prueba(binario):
-    with Partida(binario) as partida:
-        # From (0,0), down column 0 to row 2, then right along the empty row 2 to column 4.
-        partida.teclas("Down", "Down", "Right", "Right", "Right", "Right")
-        igual(partida.espacio("the person's move at C5").bruto, JUGADA_C5, "move at C5")
+def test_c5_y_respuesta(partida):
+    # From (0,0), down column 0 to row 2, then right along the empty row 2 to column 4.
+    partida.teclas("Down", "Down", "Right", "Right", "Right", "Right")
+    assert partida.espacio("the person's move at C5").bruto == JUGADA_C5, "move at C5"
 
-        respuesta = partida.espacio("the computer's reply")
-        igual(respuesta.tipo, "tira", "kind of the computer's turn")
-        comprueba(respuesta.casilla in RESPUESTAS,
-                  f"the computer played {respuesta.casilla}, not one of {sorted(RESPUESTAS)}")
-        tablero = juega(TRAS_C5, *respuesta.casilla, NEGRA)
-        igual(respuesta.bruto,
-              volcado(tablero)
-              + b"Maquina (negras) (PC) ha tirado en la pos (%d,%d)\n\n" % respuesta.casilla,
-              "computer's reply")
+    respuesta = partida.espacio("the computer's reply")
+    assert respuesta.tipo == "tira", "kind of the computer's turn"
+    assert respuesta.casilla in RESPUESTAS, \
+        f"the computer played {respuesta.casilla}, not one of {sorted(RESPUESTAS)}"
+    tablero = juega(TRAS_C5, *respuesta.casilla, NEGRA)
+    assert respuesta.bruto == (volcado(tablero) + b"Maquina (negras) (PC) ha tirado en la pos "
+                               b"(%d,%d)\n\n" % respuesta.casilla), "computer's reply"
 
-        sobre_el_disco = partida.espacio("SPACE on the computer's disc")
-        igual(sobre_el_disco.bruto, b"Jugador (blancas).\n" + volcado(tablero) + ILEGAL,
-              "SPACE with the cursor on the computer's disc")
+    sobre_el_disco = partida.espacio("SPACE on the computer's disc")
+    assert sobre_el_disco.bruto == b"Jugador (blancas).\n" + volcado(tablero) + ILEGAL, \
+        "SPACE with the cursor on the computer's disc"
 
-        partida.teclas("Escape")
-        igual(partida.espera_salida(), 0, "exit status after ESC")
-        igual(partida.transcripcion(),
-              BANNER + JUGADA_C5 + respuesta.bruto + sobre_el_disco.bruto, "whole transcript")
-
-
-principal(prueba)
+    partida.teclas("Escape")
+    assert partida.espera_salida() == 0, "exit status after ESC"
+    assert partida.transcripcion() == \
+        BANNER + JUGADA_C5 + respuesta.bruto + sobre_el_disco.bruto, "whole transcript"

@@ -19,15 +19,18 @@ import os
 import re
 import shutil
 import subprocess
-import tempfile
 import xml.etree.ElementTree as ET
+from dataclasses import dataclass
 
 import gi
 
 gi.require_version("GdkPixbuf", "2.0")
 from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402  (after the version it needs)
 
-from partida import BANNER, Fallo, Partida, comprueba, igual, principal
+import pytest
+
+from arnes.juego import Partida
+from arnes.transcripcion import BANNER
 
 FUENTES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 BINARIO = "usr/games/voltaro"
@@ -71,13 +74,13 @@ def ejecuta(*orden, cwd=None, plazo=60, entorno=None):
 
 def salida_de(*orden, **opciones):
     codigo, salida = ejecuta(*orden, **opciones)
-    igual(codigo, 0, f"exit status of {' '.join(orden)}; it said {salida!r}")
+    assert codigo == 0, f"exit status of {' '.join(orden)}; it said {salida!r}"
     return salida
 
 
 def sin_mensajes(*orden):
     """The checker must pass the file and say nothing: a warning is a failure too."""
-    igual(ejecuta(*orden), (0, ""), " ".join(orden))
+    assert ejecuta(*orden) == (0, ""), " ".join(orden)
 
 
 def version_del_proyecto(construccion):
@@ -101,7 +104,7 @@ def construye_paquete(destino):
     salida = salida_de("bash", os.path.join(FUENTES, "scripts", "paquete.sh"), destino,
                        plazo=200, entorno=entorno)
     deb = salida.splitlines()[-1]
-    comprueba(os.path.isfile(deb), f"paquete.sh named no package: {salida!r}")
+    assert os.path.isfile(deb), f"paquete.sh named no package: {salida!r}"
     return deb
 
 
@@ -115,7 +118,7 @@ def comprueba_reproducible(deb, otro):
     compressed streams, with nothing of the staging directory in them."""
     if suma(deb) != suma(otro):
         listas = [salida_de("dpkg-deb", "--contents", d) for d in (deb, otro)]
-        raise Fallo("two builds of the package differ; their contents:\n" + "\n".join(listas))
+        pytest.fail("two builds of the package differ; their contents:\n" + "\n".join(listas))
 
 
 def comprueba_fuente(deb):
@@ -125,14 +128,14 @@ def comprueba_fuente(deb):
     if not os.path.exists(os.path.join(FUENTES, ".git")):
         return
     tarballs = glob.glob(os.path.join(os.path.dirname(deb), "voltaro_*.tar.xz"))
-    igual(len(tarballs), 1, f"source tarballs beside the package: {tarballs}")
+    assert len(tarballs) == 1, f"source tarballs beside the package: {tarballs}"
     dentro = {linea.split("/", 1)[1] for linea in salida_de("tar", "-tJf", tarballs[0]).split()
               if not linea.endswith("/")}
     # dpkg-source leaves out version control's own files, .gitignore among them.
     repositorio = set(salida_de("git", "-C", FUENTES, "ls-files", "--cached", "--others",
                                 "--exclude-standard").split()) - {".gitignore"}
-    igual(sorted(dentro ^ repositorio), [],
-          "files in only one of the source package and the repository")
+    assert sorted(dentro ^ repositorio) == [], \
+        "files in only one of the source package and the repository"
 
 
 def comprueba_contenido(deb):
@@ -141,10 +144,10 @@ def comprueba_contenido(deb):
     ficheros = {}
     for linea in salida_de("dpkg-deb", "--contents", deb).splitlines():
         modo, dueno, _, _, _, ruta = linea.split(maxsplit=5)
-        igual(dueno, "root/root", f"owner of {ruta}")
+        assert dueno == "root/root", f"owner of {ruta}"
         if modo.startswith("-"):
             ficheros[ruta.removeprefix("./")] = modo
-    igual(ficheros, MODOS, "files of the package and their modes")
+    assert ficheros == MODOS, "files of the package and their modes"
 
 
 def paquete_de(biblioteca):
@@ -156,7 +159,7 @@ def paquete_de(biblioteca):
         codigo, salida = ejecuta("dpkg", "--search", ruta)
         if codigo == 0:
             return salida.split(":")[0]
-    raise Fallo(f"no package owns {biblioteca}")
+    pytest.fail(f"no package owns {biblioteca}")
 
 
 def comprueba_dependencias(deb, binario):
@@ -164,11 +167,11 @@ def comprueba_dependencias(deb, binario):
     binary keeps no run path (the build tree's is dropped on install) and carries no symbols."""
     dinamica = salida_de("objdump", "-p", binario)
     necesarias = re.findall(r"^\s*NEEDED\s+(\S+)$", dinamica, re.MULTILINE)
-    comprueba(necesarias, "the binary names no shared library")
-    comprueba(not re.search(r"^\s*(RPATH|RUNPATH)\s", dinamica, re.MULTILINE),
-              f"the installed binary keeps a run path:\n{dinamica}")
+    assert necesarias, "the binary names no shared library"
+    assert not re.search(r"^\s*(RPATH|RUNPATH)\s", dinamica, re.MULTILINE), \
+        f"the installed binary keeps a run path:\n{dinamica}"
     tipo = salida_de("file", "-b", binario)
-    comprueba(", stripped" in tipo, f"the installed binary is not stripped: {tipo}")
+    assert ", stripped" in tipo, f"the installed binary is not stripped: {tipo}"
 
     cargadas = dict(re.findall(r"^\s*(\S+) => (/\S+)", salida_de("ldd", binario), re.MULTILINE))
     depends = salida_de("dpkg-deb", "--field", deb, "Depends").strip()
@@ -176,13 +179,12 @@ def comprueba_dependencias(deb, binario):
     # Debian 12's freeglut has no libglut.so.3 yet satisfies the shlibs of Debian 13's, which
     # has it: a game that needs that name must ask for a freeglut that has it, and only then.
     nueva = "libglut3.12 (>= 3.4.0-3)"
-    igual(nueva in depends, "libglut.so.3" in necesarias,
-          f"Depends asks for {nueva} (the binary needs {necesarias}; Depends: {depends})")
+    assert (nueva in depends) == ("libglut.so.3" in necesarias), \
+        f"Depends asks for {nueva} (the binary needs {necesarias}; Depends: {depends})"
     for biblioteca in necesarias:
-        comprueba(biblioteca in cargadas, f"{biblioteca} is not found by the loader")
+        assert biblioteca in cargadas, f"{biblioteca} is not found by the loader"
         paquete = paquete_de(cargadas[biblioteca])
-        comprueba(paquete in nombres,
-                  f"{biblioteca} comes from {paquete}, not in Depends: {depends}")
+        assert paquete in nombres, f"{biblioteca} comes from {paquete}, not in Depends: {depends}"
 
 
 def comprueba_control(deb, construccion):
@@ -190,14 +192,13 @@ def comprueba_control(deb, construccion):
               for c in ("Package", "Version", "Section", "Maintainer", "Architecture")}
     version = version_del_proyecto(construccion)
     arquitectura = salida_de("dpkg", "--print-architecture").strip()
-    igual(campos, {"Package": "voltaro", "Version": version, "Section": "games",
-                   "Maintainer": MANTENEDOR, "Architecture": arquitectura},
-          "control fields")
-    igual(os.path.basename(deb), f"voltaro_{version}_{arquitectura}.deb", "package file name")
+    assert campos == {"Package": "voltaro", "Version": version, "Section": "games",
+                      "Maintainer": MANTENEDOR, "Architecture": arquitectura}, "control fields"
+    assert os.path.basename(deb) == f"voltaro_{version}_{arquitectura}.deb", "package file name"
     descripcion = salida_de("dpkg-deb", "--field", deb, "Description").splitlines()
-    comprueba(len(descripcion) > 1, f"no long description: {descripcion}")
+    assert len(descripcion) > 1, f"no long description: {descripcion}"
     largas = [l for l in descripcion if len(l) >= 80]
-    igual(largas, [], "description lines of 80 columns or more")
+    assert largas == [], "description lines of 80 columns or more"
 
 
 def comprueba_endurecido(deb):
@@ -211,7 +212,7 @@ def comprueba_lintian(deb):
     """Debian's own checks, every tag shown: an informational or pedantic one fails too. The
     .changes brings the .buildinfo and the debug symbols' package along."""
     cambios = glob.glob(os.path.join(os.path.dirname(deb), "*.changes"))
-    igual(len(cambios), 1, f".changes files beside the package: {cambios}")
+    assert len(cambios) == 1, f".changes files beside the package: {cambios}"
     sin_mensajes("lintian", "--pedantic", "--display-info", "--allow-root", cambios[0])
 
 
@@ -224,9 +225,9 @@ def comprueba_escritorio(raiz):
     lector.optionxform = str
     lector.read(entrada, encoding="utf-8")
     seccion = lector["Desktop Entry"]
-    igual([seccion["Exec"].split()[0], seccion["Icon"], seccion.get("StartupWMClass")],
-          [os.path.basename(BINARIO), nombre_de(ICONO), CLASE_VENTANA],
-          "the entry's Exec (the binary's name, found on the PATH), Icon and StartupWMClass")
+    assert [seccion["Exec"].split()[0], seccion["Icon"], seccion.get("StartupWMClass")] == \
+        [os.path.basename(BINARIO), nombre_de(ICONO), CLASE_VENTANA], \
+        "the entry's Exec (the binary's name, found on the PATH), Icon and StartupWMClass"
     comprueba_escritorio_por_idioma(raiz)
 
 
@@ -237,8 +238,8 @@ def comprueba_escritorio_por_idioma(raiz):
     for idioma, nombre, comentario, palabras in ESCRITORIO_POR_IDIOMA:
         leido = [entrada.get_locale_string("Desktop Entry", c, idioma) for c in ("Name", "Comment")]
         claves = entrada.get_locale_string_list("Desktop Entry", "Keywords", idioma)
-        igual(leido + [palabras - set(claves)], [nombre, comentario, set()],
-              f"name, comment and missing keywords of the entry in {idioma or 'the default'}")
+        assert leido + [palabras - set(claves)] == [nombre, comentario, set()], \
+            f"name, comment and missing keywords of the entry in {idioma or 'the default'}"
 
 
 def nombre_de(ruta):
@@ -253,22 +254,21 @@ def comprueba_metainfo(raiz, version):
     metainfo = os.path.join(raiz, METAINFO)
     codigo, salida = ejecuta("appstreamcli", "validate", "--no-net", "--pedantic", metainfo)
     avisos = [linea for linea in salida.splitlines() if re.match(r"[EWP]: ", linea)]
-    comprueba(codigo == 0 and not avisos, f"appstreamcli validate:\n{salida}")
+    assert codigo == 0 and not avisos, f"appstreamcli validate:\n{salida}"
     componente = ET.parse(metainfo).getroot()
-    igual([componente.findtext("id") + ".metainfo.xml",
-           componente.findtext("launchable[@type='desktop-id']"),
-           componente.findtext("provides/binary"),
-           componente.find("releases/release").get("version")],
-          [os.path.basename(METAINFO), os.path.basename(ENTRADA), os.path.basename(BINARIO),
-           version],
-          "the metadata's id + .metainfo.xml, launchable, binary and last release")
-    igual(componente.findtext(f"summary[@{XML_LANG}='es']"), RESUMEN_ES, "Spanish summary")
+    assert [componente.findtext("id") + ".metainfo.xml",
+            componente.findtext("launchable[@type='desktop-id']"),
+            componente.findtext("provides/binary"),
+            componente.find("releases/release").get("version")] == \
+        [os.path.basename(METAINFO), os.path.basename(ENTRADA), os.path.basename(BINARIO),
+         version], "the metadata's id + .metainfo.xml, launchable, binary and last release"
+    assert componente.findtext(f"summary[@{XML_LANG}='es']") == RESUMEN_ES, "Spanish summary"
     for ruta in TEXTOS_METAINFO:
         textos = componente.findall(ruta)
         ingleses = [t for t in textos if XML_LANG not in t.attrib]
         espanoles = [t for t in textos if t.get(XML_LANG) == "es" and t.text.strip()]
-        comprueba(ingleses and len(espanoles) == len(ingleses),
-                  f"{ruta}: {len(ingleses)} in English, {len(espanoles)} in Spanish")
+        assert ingleses and len(espanoles) == len(ingleses), \
+            f"{ruta}: {len(ingleses)} in English, {len(espanoles)} in Spanish"
 
 
 def comprueba_iconos(raiz):
@@ -279,17 +279,17 @@ def comprueba_iconos(raiz):
         ruta = os.path.join(raiz, icono)
         with open(ruta, "rb") as f:
             tipo, _ = Gio.content_type_guess(None, f.read())
-        igual(tipo, "image/svg+xml", f"type of {icono} guessed from its bytes")
+        assert tipo == "image/svg+xml", f"type of {icono} guessed from its bytes"
         try:
             imagen = GdkPixbuf.Pixbuf.new_from_file_at_size(ruta, 48, 48)
         except GLib.Error as error:
-            raise Fallo(f"gdk-pixbuf cannot load {icono}: {error.message}") from None
-        igual((imagen.get_width(), imagen.get_height(), imagen.get_has_alpha()), (48, 48, True),
-              f"width, height and alpha of {icono} drawn at 48 px")
+            pytest.fail(f"gdk-pixbuf cannot load {icono}: {error.message}")
+        assert (imagen.get_width(), imagen.get_height(), imagen.get_has_alpha()) == \
+            (48, 48, True), f"width, height and alpha of {icono} drawn at 48 px"
         fila, pixeles = imagen.get_rowstride(), imagen.get_pixels()
         borde = [(x, y) for y in range(48) for x in range(48) if min(x, y, 47 - x, 47 - y) < 2]
         opacos = [p for p in borde if pixeles[p[1] * fila + p[0] * 4 + 3]]
-        igual(opacos, [], f"pixels of {icono} drawn in its 2 px margin")
+        assert opacos == [], f"pixels of {icono} drawn in its 2 px margin"
 
 
 def comprueba_manual(raiz, tmp):
@@ -305,7 +305,7 @@ def comprueba_manual(raiz, tmp):
         _, salida = ejecuta("mandoc", "-T", "lint", "-W", "warning", manual)
         avisos = [l for l in salida.splitlines()
                   if not (pagina != MANUAL and "cannot parse date" in l)]
-        igual(avisos, [], f"mandoc -T lint on {pagina}")
+        assert avisos == [], f"mandoc -T lint on {pagina}"
         if shutil.which("groff"):
             plano = os.path.join(tmp, f"voltaro.{idioma}.6")
             with gzip.open(manual) as comprimido, open(plano, "wb") as f:
@@ -313,37 +313,60 @@ def comprueba_manual(raiz, tmp):
             sin_mensajes("groff", "-k", "-man", "-ww", "-z", plano)
         mostrado = salida_de("man", "-L", idioma, "6", "voltaro", entorno=entorno)
         faltan = [t for t in comienzo if t not in mostrado]
-        igual(faltan, [], f"texts missing from `man -L {idioma} 6 voltaro`, which begins\n"
-                          f"{mostrado[:300]}")
+        assert faltan == [], (f"texts missing from `man -L {idioma} 6 voltaro`, which begins\n"
+                              f"{mostrado[:300]}")
 
 
-def arranca_y_sale(raiz):
+def comprueba_arranque(raiz):
     with Partida(os.path.join(raiz, BINARIO)) as partida:
         partida.teclas("Escape")
-        igual(partida.espera_salida(), 0, "exit status of the installed game after ESC")
-        igual(partida.transcripcion(), BANNER, "whole transcript of the installed game")
+        assert partida.espera_salida() == 0, "exit status of the installed game after ESC"
+        assert partida.transcripcion() == BANNER, "whole transcript of the installed game"
 
 
-def prueba(binario):
-    construccion = os.path.dirname(os.path.abspath(binario))
-    version = ultima_entrada_del_changelog()
-    igual(version, version_del_proyecto(construccion), "version of the changelog's last entry")
-    with tempfile.TemporaryDirectory(prefix="voltaro-paquete-") as tmp:
-        deb = construye_paquete(os.path.join(tmp, "uno"))
-        comprueba_reproducible(deb, construye_paquete(os.path.join(tmp, "otro")))
-        raiz = os.path.join(tmp, "raiz")
-        salida_de("dpkg-deb", "--extract", deb, raiz)
-        comprueba_contenido(deb)
-        comprueba_fuente(deb)
-        comprueba_control(deb, construccion)
-        comprueba_lintian(deb)
-        comprueba_endurecido(deb)
-        comprueba_dependencias(deb, os.path.join(raiz, BINARIO))
-        comprueba_escritorio(raiz)
-        comprueba_metainfo(raiz, version)
-        comprueba_iconos(raiz)
-        comprueba_manual(raiz, tmp)
-        arranca_y_sale(raiz)
+@dataclass
+class Paquete:
+    deb: str  # the game's .deb of the first build
+    otro: str  # the same of the second build
+    raiz: str  # the first one unpacked
+    tmp: str  # a folder for the checks' own files
+    construccion: str  # the build tree of the binary under test
 
 
-principal(prueba)
+@pytest.fixture(scope="module")
+def paquete(binario, tmp_path_factory):
+    """The package built twice, once per run of this file, and the first one unpacked."""
+    tmp = tmp_path_factory.mktemp("paquete")
+    deb = construye_paquete(str(tmp / "uno"))
+    otro = construye_paquete(str(tmp / "otro"))
+    raiz = str(tmp / "raiz")
+    salida_de("dpkg-deb", "--extract", deb, raiz)
+    return Paquete(deb, otro, raiz, str(tmp), os.path.dirname(binario))
+
+
+def test_version_del_changelog(binario):
+    assert ultima_entrada_del_changelog() == version_del_proyecto(os.path.dirname(binario)), \
+        "version of the changelog's last entry"
+
+
+# Each group of checks of the package, reported on its own: what it is given of the package.
+GRUPOS = [
+    (comprueba_reproducible, lambda p: (p.deb, p.otro)),
+    (comprueba_contenido, lambda p: (p.deb,)),
+    (comprueba_fuente, lambda p: (p.deb,)),
+    (comprueba_control, lambda p: (p.deb, p.construccion)),
+    (comprueba_lintian, lambda p: (p.deb,)),
+    (comprueba_endurecido, lambda p: (p.deb,)),
+    (comprueba_dependencias, lambda p: (p.deb, os.path.join(p.raiz, BINARIO))),
+    (comprueba_escritorio, lambda p: (p.raiz,)),
+    (comprueba_metainfo, lambda p: (p.raiz, ultima_entrada_del_changelog())),
+    (comprueba_iconos, lambda p: (p.raiz,)),
+    (comprueba_manual, lambda p: (p.raiz, p.tmp)),
+    (comprueba_arranque, lambda p: (p.raiz,)),
+]
+
+
+@pytest.mark.parametrize("comprueba, argumentos", GRUPOS,
+                         ids=[c.__name__.removeprefix("comprueba_") for c, _ in GRUPOS])
+def test_paquete(paquete, comprueba, argumentos):
+    comprueba(*argumentos(paquete))

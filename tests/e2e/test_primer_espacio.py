@@ -2,7 +2,7 @@
 flanks nothing: an illegal attempt that leaves the board as it was and gives the turn back, so
 the next SPACE is again the person's."""
 
-from partida import BANNER, Partida, igual, principal
+from arnes.transcripcion import BANNER
 
 INTENTO_EN_0_0 = (
     b"Jugador (blancas).\n"
@@ -21,13 +21,9 @@ INTENTO_EN_0_0 = (
 )
 
 
-def prueba(binario):
-    with Partida(binario) as partida:
-        igual(partida.espacio("the first SPACE").bruto, INTENTO_EN_0_0, "first SPACE")
-        igual(partida.espacio("the second SPACE").bruto, INTENTO_EN_0_0, "second SPACE")
-        partida.teclas("Escape")
-        igual(partida.espera_salida(), 0, "exit status after ESC")
-        igual(partida.transcripcion(), BANNER + 2 * INTENTO_EN_0_0, "whole transcript")
-
-
-principal(prueba)
+def test_primer_espacio(partida):
+    assert partida.espacio("the first SPACE").bruto == INTENTO_EN_0_0, "first SPACE"
+    assert partida.espacio("the second SPACE").bruto == INTENTO_EN_0_0, "second SPACE"
+    partida.teclas("Escape")
+    assert partida.espera_salida() == 0, "exit status after ESC"
+    assert partida.transcripcion() == BANNER + 2 * INTENTO_EN_0_0, "whole transcript"

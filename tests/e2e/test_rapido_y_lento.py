@@ -1,20 +1,22 @@
 """The same keys give the same game whether they are typed one at a time, each waited for, or
-all at once as fast as xdotool can send them, so that many keys reach the game before it has
+all at once as fast as the harness can send them, so that many keys reach the game before it has
 drawn a frame. The keys play the short scripted game to its end, with detours: an illegal
 attempt at the start, arrows that wrap or stop at the edge, arrows between the person's move and
 the computer's SPACE, a SPACE on the computer's new disc, and arrows after the end."""
 
 import time
 
-from partida import Partida, comprueba, igual, principal
-from reglas import BARRIDA, BLANCA, INICIAL, NEGRA, camino, juega, mueve_cursor
+import pytest
+
+from arnes.juego import Partida
+from arnes.reglas import BARRIDA, BLANCA, INICIAL, NEGRA, camino, juega, mueve_cursor
 
 PAUSA_FLECHA = 0.05  # an arrow prints nothing; this is time enough for the game to handle it
 FINAL = b"tampoco puede tirar.\nFIN DEL JUEGO\nHa ganado Maquina (negras)\n\n\n\nBY TORNALUX\n"
 
 
 def secuencia():
-    """The keys, in xdotool's names, worked out on the model of the board and the cursor."""
+    """The keys, in X keysym names, worked out on the model of the board and the cursor."""
     tablero, cursor = INICIAL, (0, 0)
     teclas = ["space"]  # (0,0) flanks nothing
     for flecha in ["Left", "Down", "Up"]:  # wraps to (7,7), stays at the bottom edge, goes up
@@ -33,33 +35,35 @@ def secuencia():
     return teclas + ["Escape"]
 
 
-def despacio(binario, teclas):
+def despacio(partida, teclas):
+    for numero, tecla in enumerate(teclas, 1):
+        partida.teclas(tecla)
+        if tecla == "space":
+            partida.espera_turno(f"the turn of key {numero}")
+        elif tecla != "Escape":
+            time.sleep(PAUSA_FLECHA)
+
+
+def deprisa(partida, teclas):
+    partida.teclas(*teclas, retardo=0)
+
+
+@pytest.fixture(scope="module")
+def lenta(binario, pantalla):
+    """The transcript of the keys typed one at a time."""
     with Partida(binario) as partida:
-        for numero, tecla in enumerate(teclas, 1):
-            partida.teclas(tecla)
-            if tecla == "space":
-                partida.espera_turno(f"the turn of key {numero}")
-            elif tecla != "Escape":
-                time.sleep(PAUSA_FLECHA)
-        igual(partida.espera_salida(), 0, "exit status after ESC, keys typed slowly")
+        despacio(partida, secuencia())
+        assert partida.espera_salida() == 0, "exit status after ESC, keys typed slowly"
         return partida.transcripcion()
 
 
-def deprisa(binario, teclas):
-    with Partida(binario) as partida:
-        partida.teclas(*teclas, retardo=0)
-        igual(partida.espera_salida(), 0, "exit status after ESC, keys typed at once")
-        return partida.transcripcion()
+def test_despacio(lenta):
+    assert lenta.endswith(FINAL), f"the keys no longer play the game to its end: {lenta[-300:]!r}"
 
 
-def prueba(binario):
+def test_deprisa(lenta, partida):
     teclas = secuencia()
-    lenta = despacio(binario, teclas)
-    comprueba(lenta.endswith(FINAL),
-              f"the keys no longer play the game to its end: {lenta[-300:]!r}")
-    rapida = deprisa(binario, teclas)
-    igual(rapida, lenta, f"transcript of {len(teclas)} keys typed at once against typed slowly")
-    print(f"{len(teclas)} keys, {len(lenta)} bytes of transcript")
-
-
-principal(prueba)
+    deprisa(partida, teclas)
+    assert partida.espera_salida() == 0, "exit status after ESC, keys typed at once"
+    assert partida.transcripcion() == lenta, \
+        f"transcript of {len(teclas)} keys typed at once against typed slowly"

@@ -5,61 +5,85 @@ time: a non-zero exit status, not a signal (no crash, no abort, no core), and ex
 stderr that names the display. The servers are private Xvfbs, so these runs leave the test
 command's display alone.
 
-A start that the X server refuses ends the same way, and the test runner starts it again: only
-that one, a bounded number of times. A stand-in for the game's start plays the refusals and the
-other early exits."""
+A start that the X server refuses ends the same way, and the harness starts it again: only that
+one, a bounded number of times. A stand-in for the game's start plays the refusals and the other
+early exits."""
 
 import os
 import signal
 import subprocess
-import tempfile
+import threading
 import time
 
-import partida
-from partida import REINTENTOS, Fallo, Juego, comprueba, igual, principal
-from robustez import servidor_x
+import pytest
+
+from arnes import juego as arnes_juego
+from arnes.juego import REINTENTOS, ErrorJuego, Juego
+from arnes.x import Conexion
+from arnes.xvfb import Xvfb
 
 PLAZO_SALIDA = 10  # seconds for the game to notice that its server is gone
 
 
-def comprueba_final(estado, errores, pantalla, que):
-    comprueba(estado is not None and estado > 0,
-              f"{que}: exit status {estado}, expected an error status (negative: a signal)")
-    igual(errores.count(b"\n"), 1, f"{que}: lines on stderr, {errores!r}")
-    comprueba(b"display" in errores and pantalla.encode() in errores,
-              f"{que}: stderr {errores!r} does not name the display {pantalla!r}")
+def comprueba_final(estado, errores, pantalla):
+    assert estado is not None and estado > 0, \
+        f"exit status {estado}, expected an error status (negative: a signal)"
+    assert errores.count(b"\n") == 1, f"lines on stderr, {errores!r}"
+    assert b"display" in errores and pantalla.encode() in errores, \
+        f"stderr {errores!r} does not name the display {pantalla!r}"
 
 
-def sin_servidor(binario, entorno, pantalla, que):
+def sin_servidor(binario, entorno, pantalla):
+    r = subprocess.run([binario], env=entorno, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=PLAZO_SALIDA,
+                       check=False)
+    comprueba_final(r.returncode, r.stderr, pantalla)
+
+
+def sin_display():
+    return {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+
+
+def test_display_sin_definir(binario):
+    sin_servidor(binario, sin_display(), "")
+
+
+def test_servidor_que_ya_no_esta(binario):
+    with Xvfb() as servidor:
+        servidor.proceso.kill()
+    sin_servidor(binario, dict(sin_display(), DISPLAY=servidor.nombre), servidor.nombre)
+
+
+def pulsa_sin_parar(nombre, parar):
+    """Left and Right over and over on display `nombre`, a redraw after every key, until the
+    server goes or `parar` is set."""
     try:
-        r = subprocess.run([binario], env=entorno, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=PLAZO_SALIDA,
-                           check=False)
-    except subprocess.TimeoutExpired:
-        raise Fallo(f"{que}: the game did not exit within {PLAZO_SALIDA} s") from None
-    comprueba_final(r.returncode, r.stderr, pantalla, que)
+        with Conexion(nombre) as x:
+            while not parar.is_set():
+                x.teclas("Left", "Right", retardo=1)
+    except Exception:  # the server gone: what this thread was waiting for
+        pass
 
 
-def servidor_perdido(binario, senal, ocupado):
-    que = f"server killed by {signal.Signals(senal).name}"
-    with servidor_x() as (pantalla, servidor):
-        os.environ["DISPLAY"] = pantalla  # for xdotool too
-        with Juego([binario]) as juego:
-            juego.teclas("Right", "space", retardo=0)
-            teclas = None
-            if ocupado:  # a redraw after every key: the server dies in the middle of drawing
-                teclas = subprocess.Popen(["xdotool", "key", "--delay", "1"]
-                                          + ["Left", "Right"] * 5000,
-                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-                time.sleep(0.3)
-            servidor.send_signal(senal)
-            servidor.wait()
+@pytest.mark.parametrize("senal, ocupado", [(signal.SIGTERM, False), (signal.SIGKILL, True)],
+                         ids=["SIGTERM while it waits", "SIGKILL while it redraws"])
+def test_servidor_perdido(binario, senal, ocupado):
+    with Xvfb() as servidor, Juego([binario], entorno=servidor.entorno()) as juego:
+        juego.teclas("Right", "space", retardo=0)
+        parar = threading.Event()
+        teclas = threading.Thread(target=pulsa_sin_parar, args=(servidor.nombre, parar))
+        if ocupado:  # the server dies in the middle of drawing
+            teclas.start()
+            time.sleep(0.3)
+        try:
+            servidor.proceso.send_signal(senal)
+            servidor.proceso.wait()
             estado = juego.espera_salida(PLAZO_SALIDA)
-            if teclas:
-                teclas.kill()
-                teclas.wait()
-            comprueba_final(estado, juego.stderr(), pantalla, que)
-    return pantalla
+        finally:
+            parar.set()
+            if ocupado:
+                teclas.join()
+        comprueba_final(estado, juego.stderr(), servidor.nombre)
 
 
 # Stands in for the game's start: its first `veces` starts (counted in a file) write `mensaje`
@@ -71,47 +95,37 @@ echo $((n + 1)) >"$1"
 printf '%s' "$3" >&2
 exit "$4"
 """
+RECHAZO = "freeglut ({binario}): failed to open display '{pantalla}'\n"
+OTRO = ("freeglut (voltaro): ERROR:  Internal error <FBConfig with necessary capabilities not "
+        "found> in function fgOpenWindow\n")
+# What the stand-in does and how many times; the starts made; whether the run fails.
+ARRANQUES = [
+    ("refused once", RECHAZO, 1, 1, 2, False),
+    ("refused every time", RECHAZO, 1, 99, REINTENTOS + 1, True),
+    ("another error", OTRO, 1, 1, 1, True),
+    ("refusal's line, another status", RECHAZO, 2, 1, 1, True),
+    ("refusal's line and another", "Xlib: extension missing\n" + RECHAZO, 1, 1, 1, True),
+]
 
 
-def arranques_fallidos(binario):
-    rechazo = f"freeglut ({binario}): failed to open display '{os.environ['DISPLAY']}'\n"
-    otro = ("freeglut (voltaro): ERROR:  Internal error <FBConfig with necessary capabilities "
-            "not found> in function fgOpenWindow\n")
-    casos = [  # what the stand-in does and how many times; the starts made; whether the run fails
-        ("refused once", rechazo, 1, 1, 2, False),
-        ("refused every time", rechazo, 1, 99, REINTENTOS + 1, True),
-        ("another error", otro, 1, 1, 1, True),
-        ("refusal's line, another status", rechazo, 2, 1, 1, True),
-        ("refusal's line and another", "Xlib: extension missing\n" + rechazo, 1, 1, 1, True),
-    ]
-    with tempfile.TemporaryDirectory(prefix="voltaro-arranque-") as dir:
-        falso = os.path.join(dir, "arranque")
-        with open(falso, "w") as f:
-            f.write(ARRANQUE_FALSO)
-        os.chmod(falso, 0o755)
-        for que, mensaje, estado, veces, arranques, falla in casos:
-            contador = os.path.join(dir, que)
-            juego = Juego([falso, contador, str(veces), mensaje, str(estado), binario])
-            try:
-                with juego:
-                    juego.teclas("Escape")
-                    igual(juego.espera_salida(), 0, f"{que}: exit status after ESC")
-                fallo = False
-            except Fallo:
-                fallo = True
-            with open(contador) as f:
-                hechos = int(f.read())
-            igual((fallo, hechos), (falla, arranques), f"{que}: (the run failed, starts made)")
-    partida.arranques_rechazados = 0  # staged above: no refusal of the real X server
-
-
-def prueba(binario):
-    arranques_fallidos(binario)
-    entorno = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
-    sin_servidor(binario, entorno, "", "DISPLAY unset")
-    servidor_perdido(binario, signal.SIGTERM, ocupado=False)
-    muerta = servidor_perdido(binario, signal.SIGKILL, ocupado=True)
-    sin_servidor(binario, dict(entorno, DISPLAY=muerta), muerta, "a display whose server is gone")
-
-
-principal(prueba)
+@pytest.mark.parametrize("mensaje, estado, veces, arranques, falla",
+                         [c[1:] for c in ARRANQUES], ids=[c[0] for c in ARRANQUES])
+def test_arranque_fallido(binario, pantalla, tmp_path, monkeypatch, mensaje, estado, veces,
+                          arranques, falla):
+    # Staged here: no refusal of the real X server to report.
+    monkeypatch.setattr(arnes_juego, "arranques_rechazados", 0)
+    falso = tmp_path / "arranque"
+    falso.write_text(ARRANQUE_FALSO)
+    falso.chmod(0o755)
+    contador = tmp_path / "arranques"
+    mensaje = mensaje.format(binario=binario, pantalla=os.environ["DISPLAY"])
+    juego = Juego([falso, contador, str(veces), mensaje, str(estado), binario])
+    try:
+        with juego:
+            juego.teclas("Escape")
+            assert juego.espera_salida() == 0, "exit status after ESC"
+        fallo = False
+    except ErrorJuego:
+        fallo = True
+    assert (fallo, int(contador.read_text())) == (falla, arranques), \
+        "(the run failed, starts made)"

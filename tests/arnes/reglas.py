@@ -1,4 +1,4 @@
-"""tests/e2e/reglas.py — the board as the end-to-end tests see it, modelled apart from the game.
+"""arnes.reglas — the board as the end-to-end tests see it, modelled apart from the game.
 
 A board is a tuple of 8 strings of 8 characters, row 0 first: "B" a white disc (the person),
 "N" a black disc (the computer), "." an empty square, the letters the game's console dump uses.
@@ -26,7 +26,7 @@ INICIAL = (
 
 DIRECCIONES = [(-1, -1), (-1, 0), (-1, 1), (0, -1), (0, 1), (1, -1), (1, 0), (1, 1)]
 ESQUINAS = [(0, 0), (0, 7), (7, 0), (7, 7)]
-FLECHAS = ["Left", "Right", "Up", "Down"]  # xdotool's names of the arrow keys
+FLECHAS = ["Left", "Right", "Up", "Down"]  # the X keysym names of the arrow keys
 
 
 def contrario(color):
@@ -157,3 +157,27 @@ def elige_blancas(tablero):
 # The replies are the ones the computer's coin toss gives with the C library's unseeded rand().
 BARRIDA = [((5, 3), (3, 2)), ((2, 3), (5, 4)), ((3, 5), (3, 6)), ((4, 2), (5, 2)),
            ((2, 4), (1, 4))]
+
+
+def teclas_barrida():
+    """The keys of BARRIDA played straight to its end: each of the person's squares walked to
+    with the arrows, SPACE for it and SPACE for the computer's reply, then the two passes. One
+    more SPACE after these ends the program with status 1, which only a game played to its end
+    does."""
+    tablero, cursor, teclas = INICIAL, (0, 0), []
+    for blanca, negra in BARRIDA:
+        teclas += camino(tablero, cursor, blanca) + ["space", "space"]
+        tablero = juega(juega(tablero, *blanca, BLANCA), *negra, NEGRA)
+        cursor = negra
+    return teclas + ["space", "space"]
+
+
+def turnos_barrida():
+    """teclas_barrida() cut into turns: each group ends with the SPACE that plays the turn."""
+    grupos, grupo = [], []
+    for tecla in teclas_barrida():
+        grupo.append(tecla)
+        if tecla == "space":
+            grupos.append(grupo)
+            grupo = []
+    return grupos

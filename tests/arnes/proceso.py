@@ -1,0 +1,27 @@
+"""arnes.proceso — what the harness asks of the processes it starts.
+
+huerfano_muere() puts util-linux's setpriv in front of a command, so that the kernel kills the
+command when the process that started it ends, whatever way it ends (SIGKILL from a test runner's
+timeout included): no run leaves a game or an X server behind. setpriv sets the parent-death
+signal and then executes the command, which keeps setpriv's process id.
+
+reposo() reads, through psutil, what the harness needs to know of an idle game: the state of its
+main thread ("S" while it waits) and how many times that thread has waited (its voluntary context
+switches: one for each wait for an X event or reply, among others).
+"""
+
+import psutil
+
+
+def huerfano_muere(orden):
+    """`orden` with setpriv in front, so that SIGKILL ends it when its parent ends."""
+    return ["setpriv", "--pdeathsig", "KILL", "--", *orden]
+
+
+def reposo(pid):
+    """(state of the main thread, its voluntary context switches so far) of process `pid`."""
+    proceso = psutil.Process(pid)
+    with proceso.oneshot():
+        estado = {psutil.STATUS_SLEEPING: "S", psutil.STATUS_RUNNING: "R"}.get(
+            proceso.status(), proceso.status())
+        return estado, proceso.num_ctx_switches().voluntary

@@ -1,0 +1,214 @@
+"""arnes.x — one connection to an X display, and what the harness does through it.
+
+Conexion wraps a python3-xlib Display: it finds a program's window by the process id the program
+sets on it (_NET_WM_PID), gives a window the keyboard focus and waits until it has it, types keys
+through the XTest extension (as a person's keyboard would, to whichever window has the focus),
+reads a window's size and properties, reads a window's whole picture back (arnes.imagen.Foto),
+and maps, unmaps and resizes a window, each waited for. tapa() maps another client's window over
+the whole screen for as long as it is open.
+
+Key names are the X keysym names (those xdotool takes too): "space", "Escape", "Left", "a"...
+"""
+
+import contextlib
+import os
+import time
+
+from Xlib import X, XK
+from Xlib import display as xdisplay
+from Xlib import error as xerror
+from Xlib.ext import xtest  # noqa: F401  (loads the extension's methods onto Display)
+
+from arnes.imagen import Foto
+
+PLAZO = 10.0  # seconds for anything the X server should do at once; reached only on failure
+SONDEO = 0.01  # seconds between two looks at what is awaited
+RETARDO = 12  # milliseconds between two keys when the caller says nothing
+
+
+class ErrorX(Exception):
+    """The X server did not do or show what was asked of it in time."""
+
+
+class Conexion:
+    """A connection to the display `nombre` (DISPLAY when None); a context manager that closes
+    it. `d` is the python3-xlib Display, `raiz` the root window, `ancho` and `alto` the
+    screen's size."""
+
+    def __init__(self, nombre=None):
+        try:
+            self.d = xdisplay.Display(nombre)
+        except (xerror.DisplayError, xerror.ConnectionClosedError) as e:
+            raise ErrorX(f"cannot open the X display {nombre or os.environ.get('DISPLAY')!r}: "
+                         f"{e}") from None
+        pantalla = self.d.screen()
+        self.raiz = pantalla.root
+        self.ancho, self.alto = pantalla.width_in_pixels, pantalla.height_in_pixels
+        self._pid = self.d.intern_atom("_NET_WM_PID")
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *excepcion):
+        self.cierra()
+        return False
+
+    def cierra(self):
+        """Closes the connection, once; a server already gone is no error."""
+        if self.d is None:
+            return
+        try:
+            self.d.close()
+        except (xerror.ConnectionClosedError, OSError):
+            pass
+        self.d = None
+
+    def ventana(self, ventana):
+        """The Window object of `ventana`, a Window or a window id."""
+        if isinstance(ventana, int):
+            return self.d.create_resource_object("window", ventana)
+        return ventana
+
+    # Finding windows.
+
+    def _arbol(self, ventana):
+        try:
+            hijas = ventana.query_tree().children
+        except xerror.XError:
+            return
+        for hija in hijas:
+            yield hija
+            yield from self._arbol(hija)
+
+    def pid_de(self, ventana):
+        """The _NET_WM_PID of `ventana`, or None."""
+        try:
+            p = self.ventana(ventana).get_full_property(self._pid, X.AnyPropertyType)
+        except xerror.XError:
+            return None
+        return int(p.value[0]) if p and len(p.value) else None
+
+    def visible(self, ventana):
+        try:
+            return self.ventana(ventana).get_attributes().map_state == X.IsViewable
+        except xerror.XError:
+            return False
+
+    def ventana_de(self, pid):
+        """The id of a visible window, anywhere in the tree (a window manager's frame may hold
+        it), whose _NET_WM_PID is `pid`, or None."""
+        for ventana in self._arbol(self.raiz):
+            if self.pid_de(ventana) == pid and self.visible(ventana):
+                return ventana.id
+        return None
+
+    # Waiting for the server.
+
+    def espera(self, condicion, que, plazo=PLAZO):
+        """Polls `condicion` until it is true and returns it; ErrorX after `plazo` seconds."""
+        limite = time.monotonic() + plazo
+        while True:
+            resultado = condicion()
+            if resultado:
+                return resultado
+            if time.monotonic() > limite:
+                raise ErrorX(f"timed out after {plazo:.0f} s waiting for {que}")
+            time.sleep(SONDEO)
+
+    # The keyboard.
+
+    def foco(self):
+        """The id of the window that has the keyboard focus (or X's PointerRoot/None value)."""
+        foco = self.d.get_input_focus().focus
+        return foco if isinstance(foco, int) else foco.id
+
+    def enfoca(self, ventana):
+        """Gives `ventana` the keyboard focus and waits until it has it."""
+        ventana = self.ventana(ventana)
+        error = xerror.CatchError()
+        ventana.set_input_focus(X.RevertToParent, X.CurrentTime, onerror=error)
+        self.d.sync()
+        if error.get_error():
+            raise ErrorX(f"cannot give window {ventana.id} the focus: {error.get_error()}")
+        self.espera(lambda: self.foco() == ventana.id, f"window {ventana.id} to have the focus")
+
+    def codigo(self, tecla):
+        keysym = XK.string_to_keysym(tecla)
+        codigo = self.d.keysym_to_keycode(keysym) if keysym else 0
+        if not codigo:
+            raise ValueError(f"no key on this display gives {tecla!r}")
+        return codigo
+
+    def teclas(self, *teclas, retardo=None):
+        """Presses and releases each key in turn, through XTest; `retardo` milliseconds between
+        two keys (RETARDO when None; 0 sends them all at once)."""
+        pausa = (RETARDO if retardo is None else retardo) / 1000
+        codigos = [self.codigo(t) for t in teclas]
+        for n, codigo in enumerate(codigos):
+            if n and pausa:
+                self.d.sync()
+                time.sleep(pausa)
+            self.d.xtest_fake_input(X.KeyPress, codigo)
+            self.d.xtest_fake_input(X.KeyRelease, codigo)
+        self.d.sync()
+
+    # Windows' size, properties and picture.
+
+    def tamano(self, ventana):
+        """(width, height) of `ventana`."""
+        g = self.ventana(ventana).get_geometry()
+        return g.width, g.height
+
+    def propiedad(self, ventana, nombre):
+        """(type's name, value) of the property `nombre` of `ventana`: the value is bytes for
+        8-bit properties, a list of numbers otherwise; None when it is not set."""
+        p = self.ventana(ventana).get_full_property(self.d.intern_atom(nombre),
+                                                    X.AnyPropertyType)
+        if p is None:
+            return None
+        valor = p.value if p.format == 8 else list(p.value)
+        if isinstance(valor, str):
+            valor = valor.encode("latin-1")
+        return self.d.get_atom_name(p.property_type), valor
+
+    def foto(self, ventana=None):
+        """The whole picture of `ventana` (the root window, the screen, when None) as a Foto."""
+        ventana = self.raiz if ventana is None else self.ventana(ventana)
+        ancho, alto = self.tamano(ventana)
+        imagen = ventana.get_image(0, 0, ancho, alto, X.ZPixmap, 0xFFFFFFFF)
+        return Foto(ancho, alto, imagen.data)
+
+    # What a window manager or a person does to a window, each waited for.
+
+    def redimensiona(self, ventana, ancho, alto):
+        ventana = self.ventana(ventana)
+        ventana.configure(width=ancho, height=alto)
+        self.espera(lambda: self.tamano(ventana) == (ancho, alto),
+                    f"window {ventana.id} to be {ancho}x{alto}")
+
+    def desmapea(self, ventana):
+        ventana = self.ventana(ventana)
+        ventana.unmap()
+        self.espera(lambda: ventana.get_attributes().map_state == X.IsUnmapped,
+                    f"window {ventana.id} to be unmapped")
+
+    def mapea(self, ventana):
+        ventana = self.ventana(ventana)
+        ventana.map()
+        self.espera(lambda: self.visible(ventana), f"window {ventana.id} to be mapped")
+
+
+@contextlib.contextmanager
+def tapa(nombre=None):
+    """Another client's window, mapped over the whole screen of display `nombre` for as long as
+    the block runs, then destroyed, which exposes what it covered."""
+    with Conexion(nombre) as otra:
+        encima = otra.raiz.create_window(0, 0, otra.ancho, otra.alto, 0, X.CopyFromParent,
+                                         background_pixel=otra.d.screen().white_pixel)
+        encima.map()
+        otra.espera(lambda: otra.visible(encima), "the covering window to be mapped")
+        try:
+            yield encima.id
+        finally:
+            encima.destroy()
+            otra.d.sync()

@@ -1,0 +1,51 @@
+"""The end-to-end tests' fixtures: the game binary (--voltaro PATH), the X display the tests run
+on (DISPLAY, a private Xvfb of the test command's or of xvfb-run's), and the running game.
+
+The harness (tests/arnes) is put on the import path from here, so that the tests run from the
+source tree as it is, in the build's test command as in the package's autopkgtest."""
+
+import os
+import sys
+
+import pytest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+
+from arnes import juego as arnes_juego  # noqa: E402  (after the path it needs)
+from arnes.juego import Partida  # noqa: E402
+from arnes.x import Conexion  # noqa: E402
+
+
+def pytest_addoption(parser):
+    parser.addoption("--voltaro", metavar="PATH", required=True,
+                     help="the game binary under test")
+
+
+@pytest.fixture(scope="session")
+def binario(request):
+    ruta = os.path.abspath(request.config.getoption("--voltaro"))
+    assert os.access(ruta, os.X_OK), f"{ruta} is not an executable"
+    return ruta
+
+
+@pytest.fixture(scope="session")
+def pantalla():
+    """The harness's connection (arnes.x.Conexion) to the display the tests run on."""
+    assert os.environ.get("DISPLAY"), "DISPLAY is not set: these tests need an X server"
+    with Conexion() as conexion:
+        yield conexion
+
+
+@pytest.fixture
+def partida(binario, pantalla):
+    """The game running, its window focused, its banner printed (arnes.juego.Partida)."""
+    with Partida(binario) as p:
+        yield p
+
+
+def pytest_terminal_summary(terminalreporter):
+    """Starts that the X server refused, and that were started again, are said at the end."""
+    if arnes_juego.arranques_rechazados:
+        terminalreporter.write_line(
+            f"{arnes_juego.arranques_rechazados} start(s) refused by the X server and started "
+            "again")

@@ -13,8 +13,9 @@ import sys
 import tempfile
 
 RAIZ = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# The harness lives under tests/; nothing is written into the source tree (no byte code).
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(RAIZ, "tests"))
-# The harness lives under tests/.
 from arnes.juego import ErrorJuego, Partida  # noqa: E402
 from arnes.xvfb import Xvfb  # noqa: E402
 

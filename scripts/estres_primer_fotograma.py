@@ -30,8 +30,9 @@ import tempfile
 import time
 
 RAIZ = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# The harness lives under tests/; nothing is written into the source tree (no byte code).
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(RAIZ, "tests"))
-# The harness lives under tests/.
 from arnes import juego as arnes_juego  # noqa: E402
 from arnes.juego import ErrorJuego, Juego  # noqa: E402
 from arnes.proceso import huerfano_muere  # noqa: E402

@@ -176,10 +176,10 @@ def entorno(nombre, o, carpeta, salida):
                             foto = primera(juego, pantalla)
                         except ErrorJuego as e:
                             sin_asentar += 1
+                            print(f"  start {vez}: no settled picture: {e}", flush=True)
                             ruta = os.path.join(salida, f"{nombre}-{vez}-sin-asentar.png")
                             juego.x.foto(juego.ventana).guarda(ruta)
-                            print(f"  start {vez}: no settled picture ({e}), the last one in "
-                                  f"{ruta}", flush=True)
+                            print(f"  the last picture in {ruta}", flush=True)
                         else:
                             if foto != correcta:
                                 mal += 1
@@ -187,9 +187,9 @@ def entorno(nombre, o, carpeta, salida):
                                 foto.guarda(ruta)
                                 print(f"  start {vez}: wrong first picture, {ruta}", flush=True)
                         termina(juego)
-                except ErrorJuego as e:
+                except Exception as e:  # the game gone, its window gone: counted, and on
                     errores += 1
-                    print(f"  start {vez}: {e}", flush=True)
+                    print(f"  start {vez}: {type(e).__name__}: {e}", flush=True)
                 if vez % 20 == 0:
                     print(f"  {vez} starts, {mal} wrong first pictures", flush=True)
         finally:

@@ -54,7 +54,9 @@ class Juego:
     out it kills the game if it is still there. `proceso` is the game's process, `ventana` its
     window's id, `x` the harness's connection (arnes.x.Conexion) to that display. With `titulo`
     the window is the one of that title instead (for a program that does not set _NET_WM_PID);
-    the descriptors `pasa_fds` stay open in the started program under their numbers."""
+    the descriptors `pasa_fds` stay open in the started program under their numbers.
+    `arrancado` is the CLOCK_MONOTONIC time (time.monotonic_ns) just before the start that
+    counts."""
 
     def __init__(self, orden, salida=subprocess.DEVNULL, entorno=None, plazo_ventana=PLAZO,
                  titulo=None, pasa_fds=()):
@@ -68,6 +70,7 @@ class Juego:
         self.ventana = None
         self.x = None
         self.rechazos = 0  # starts of this run refused by the X server
+        self.arrancado = None
         self._dir = None
 
     def __enter__(self):
@@ -102,6 +105,7 @@ class Juego:
         cerrar = self.salida is None
         self.ventana = None
         with open(self.errores, "wb") as err:
+            self.arrancado = time.monotonic_ns()
             self.proceso = subprocess.Popen(
                 huerfano_muere(self.orden), stdin=subprocess.DEVNULL,
                 stdout=subprocess.DEVNULL if cerrar else self.salida, stderr=err,

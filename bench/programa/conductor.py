@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """bench/programa/conductor.py — measures the game from outside, as a person meets it, against
 the bare freeglut program base_glut measured the same way in the same run:
-  start-up      from just before the process is started to its first swapped frame;
+  start-up      from just before the process is started to its first swapped frame, and to
+                the last frame of start-up, the full-screen one (the game's first swap, when
+                its window has grown before its first frame, is of a cleared buffer);
   key to frame  from an XTest key press to the next swap (Right moves the cursor, SPACE plays);
   idle          CPU time of all the process's threads over a span with no input;
   memory        peak resident set (VmHWM) just before ESC ends the program, and where the
@@ -130,6 +132,7 @@ class Cifras:
     arranque_ms: list = field(default_factory=list)
     pantalla_completa_ms: list = field(default_factory=list)
     sin_cache_ms: list = field(default_factory=list)
+    sin_cache_completa_ms: list = field(default_factory=list)
     fotogramas_arranque: int = 0
     derecha_ms: list = field(default_factory=list)
     espacio_ms: list = field(default_factory=list)
@@ -206,6 +209,7 @@ def arranques(rutas, titulos, marcas, veces, sin_cache, cifras):
             primero, ultimo, fotogramas = arranca(p)
             if sin_cache:
                 cifras[i].sin_cache_ms.append(primero)
+                cifras[i].sin_cache_completa_ms.append(ultimo)
             else:
                 cifras[i].arranque_ms.append(primero)
                 cifras[i].pantalla_completa_ms.append(ultimo)
@@ -282,6 +286,8 @@ def informe(j, b, reposo_s):
     fila("  first swap, no shader cache, median", mediana(j.sin_cache_ms),
          mediana(b.sin_cache_ms), "ms")
     fila_pares("  median of paired ratios", j.sin_cache_ms, b.sin_cache_ms)
+    fila("  to the full-screen frame, median", mediana(j.sin_cache_completa_ms),
+         mediana(b.sin_cache_completa_ms), "ms")
     for nombre, cual in (("Right", "derecha_ms"), ("SPACE", "espacio_ms")):
         jm, bm = getattr(j, cual), getattr(b, cual)
         fila(f"key to frame, {nombre}, median", mediana(jm), mediana(bm), "ms")

@@ -1,9 +1,10 @@
 """arnes.imagen — pictures read back from the screen, compared and kept as PNG.
 
-A Foto is a window's whole picture as the X server gives it (32 bits a pixel, blue, green, red
-and a byte unused, row after row). Two Fotos are equal when every pixel is; diferencia() says how
-many pixels differ and the box that holds them all. PNG files are read and written with Pillow
-(python3-pil), in RGB.
+A Foto is a picture in RGB, 3 bytes a pixel, row after row: a window's whole picture as the X
+server gives it (de_x(), which drops the fourth byte of each pixel, unused by the screen though GL
+may write its alpha there), or a PNG file's. Two Fotos are equal when every pixel is; diferencia()
+says how many pixels differ and the box that holds them all. PNG files are read and written with
+Pillow (python3-pil).
 """
 
 from dataclasses import dataclass
@@ -15,7 +16,7 @@ from PIL import Image, ImageChops
 class Foto:
     ancho: int
     alto: int
-    datos: bytes  # BGRX, 4 bytes a pixel, ancho * 4 bytes a row
+    datos: bytes  # RGB, 3 bytes a pixel, ancho * 3 bytes a row
 
     @property
     def tamano(self):
@@ -27,12 +28,12 @@ class Foto:
 
     def imagen(self):
         """The picture as a Pillow image, RGB."""
-        return Image.frombytes("RGB", self.tamano, self.datos, "raw", "BGRX")
+        return Image.frombytes("RGB", self.tamano, self.datos)
 
     def recorte(self, x, y, ancho, alto):
         """The part of ancho x alto pixels whose top left corner is (x, y)."""
-        fila = self.ancho * 4
-        return Foto(ancho, alto, b"".join(self.datos[f * fila + x * 4:f * fila + (x + ancho) * 4]
+        fila = self.ancho * 3
+        return Foto(ancho, alto, b"".join(self.datos[f * fila + x * 3:f * fila + (x + ancho) * 3]
                                           for f in range(y, y + alto)))
 
     def guarda(self, ruta):
@@ -40,9 +41,15 @@ class Foto:
         self.imagen().save(ruta, "PNG")
 
     @classmethod
+    def de_x(cls, ancho, alto, datos):
+        """The picture of an X image in Z format of 32 bits a pixel (blue, green, red, unused)."""
+        imagen = Image.frombytes("RGB", (ancho, alto), datos, "raw", "BGRX")
+        return cls(ancho, alto, imagen.tobytes())
+
+    @classmethod
     def de_imagen(cls, imagen):
         imagen = imagen.convert("RGB")
-        return cls(imagen.width, imagen.height, imagen.tobytes("raw", "BGRX"))
+        return cls(imagen.width, imagen.height, imagen.tobytes())
 
     @classmethod
     def lee(cls, ruta):

@@ -18,7 +18,6 @@ import time
 from Xlib import X, XK
 from Xlib import display as xdisplay
 from Xlib import error as xerror
-from Xlib.ext import xtest  # noqa: F401  (loads the extension's methods onto Display)
 
 from arnes.imagen import Foto
 
@@ -199,7 +198,7 @@ class Conexion:
         ventana = self.raiz if ventana is None else self.ventana(ventana)
         ancho, alto = self.tamano(ventana)
         imagen = ventana.get_image(0, 0, ancho, alto, X.ZPixmap, 0xFFFFFFFF)
-        return Foto(ancho, alto, imagen.data)
+        return Foto.de_x(ancho, alto, imagen.data)
 
     # What a window manager or a person does to a window, each waited for.
 

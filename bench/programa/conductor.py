@@ -41,6 +41,10 @@ from arnes.juego import ErrorJuego, Juego  # noqa: E402
 TITULO_BASE = "base_glut"
 PLAZO = 10.0  # seconds for anything that should happen at once; reached on failure
 CALMA = 0.2  # no swap for this long: the program has settled
+# The same at start-up, which ends with the full-screen frame: that frame, when the first swap was
+# of a cleared buffer, comes after every shader of the scene is compiled, a few tenths of a second
+# with no shader cache, more on a busy machine.
+CALMA_ARRANQUE = 1.5
 TRAS_TECLA = 0.04  # after a key's frame, a wait for any frame that follows it
 DESCARGADO = 5.0  # seconds allowed for a started program to stop after ESC
 
@@ -162,7 +166,7 @@ def arranca(p):
             raise Fallo(f"{p.nombre}: its window did not fill the screen")
         cuantas, marca = p.calma(0.01)
         fotogramas, ultima = fotogramas + cuantas, marca or ultima
-    cuantas, marca = p.calma(CALMA)
+    cuantas, marca = p.calma(CALMA_ARRANQUE)
     fotogramas, ultima = fotogramas + cuantas, marca or ultima
     p.juego.enfoca()
     return (primera - p.lanzado) / 1e6, (ultima - p.lanzado) / 1e6, fotogramas

@@ -35,24 +35,16 @@ def secuencia():
     return teclas + ["Escape"]
 
 
-def despacio(partida, teclas):
-    for numero, tecla in enumerate(teclas, 1):
-        partida.teclas(tecla)
-        if tecla == "space":
-            partida.espera_turno(f"the turn of key {numero}")
-        elif tecla != "Escape":
-            time.sleep(PAUSA_FLECHA)
-
-
-def deprisa(partida, teclas):
-    partida.teclas(*teclas, retardo=0)
-
-
 @pytest.fixture(scope="module")
 def lenta(binario, pantalla):
-    """The transcript of the keys typed one at a time."""
+    """The transcript of the keys typed one at a time, each turn waited for."""
     with Partida(binario) as partida:
-        despacio(partida, secuencia())
+        for numero, tecla in enumerate(secuencia(), 1):
+            partida.teclas(tecla)
+            if tecla == "space":
+                partida.espera_turno(f"the turn of key {numero}")
+            elif tecla != "Escape":
+                time.sleep(PAUSA_FLECHA)
         assert partida.espera_salida() == 0, "exit status after ESC, keys typed slowly"
         return partida.transcripcion()
 
@@ -63,7 +55,7 @@ def test_despacio(lenta):
 
 def test_deprisa(lenta, partida):
     teclas = secuencia()
-    deprisa(partida, teclas)
+    partida.teclas(*teclas, retardo=0)
     assert partida.espera_salida() == 0, "exit status after ESC, keys typed at once"
     assert partida.transcripcion() == lenta, \
         f"transcript of {len(teclas)} keys typed at once against typed slowly"

@@ -64,10 +64,28 @@ def test_estres_orden_equivocada(argumentos):
     assert r.returncode == 2 and r.stdout == "", r.stderr
 
 
-def test_ventana_por_titulo(binario, pantalla):
-    """The benchmark finds base_glut's window by its title: the game's is found the same way."""
-    with Juego([binario], titulo=TITULO) as juego:
-        assert juego.ventana == pantalla.ventana_de(juego.proceso.pid)
+def test_ventana_por_titulo_y_descriptor_heredado(binario, pantalla):
+    """The benchmark finds base_glut's window by its title, the game's the same way, and hands
+    each program the writing end of its swap stamps' pipe, which the program keeps open."""
+    lectura, escritura = os.pipe()
+    try:
+        with Juego([binario], titulo=TITULO, pasa_fds=(escritura,)) as juego:
+            assert juego.ventana == pantalla.ventana_de(juego.proceso.pid)
+            assert (os.readlink(f"/proc/{juego.proceso.pid}/fd/{escritura}")
+                    == os.readlink(f"/proc/self/fd/{escritura}"))
+    finally:
+        os.close(lectura)
+        os.close(escritura)
+
+
+def test_la_pulsacion_juega(partida):
+    """The benchmark times a key from its press: the game plays on the press, before the key is
+    released."""
+    partida.x.pulsa("space")
+    try:
+        assert partida.espera_turno().tipo == "ilegal"  # A1 at the opening
+    finally:
+        partida.x.suelta("space")
 
 
 @pytest.mark.parametrize("ruta, grupo", [

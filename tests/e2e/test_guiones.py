@@ -52,6 +52,27 @@ def test_estres(binario, tmp_path):
     assert referencia.tamano == (1280, 960) and not referencia.negra()
 
 
+def test_estres_cuenta_las_fotos_distintas(binario, tmp_path):
+    """Starts whose picture is not the reference's are counted, kept and fail the run: from the
+    second start on, the game draws through Mesa's other software renderer, softpipe, whose
+    pixels are not llvmpipe's."""
+    juego = tmp_path / "juego"
+    juego.write_text(f"""#!/bin/sh
+[ -e "{tmp_path}/ya" ] && export LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=softpipe
+touch "{tmp_path}/ya"
+exec "{binario}"
+""")
+    juego.chmod(0o755)
+    fotos = tmp_path / "fotos"
+    r = corre([f"{RAIZ}/scripts/estres_primer_fotograma.py", "-n", "2", "-e", "desnudo", "-c",
+               "0", "-b", str(juego), "-o", str(fotos)])
+    assert r.returncode == 1, r.stdout + r.stderr
+    assert r.stdout.splitlines()[-2] == "on bare X: 2 wrong first pictures in 2 starts"
+    assert sorted(os.listdir(fotos)) == ["desnudo-1.png", "desnudo-2.png",
+                                         "desnudo-referencia.png"]
+    assert Foto.lee(fotos / "desnudo-1.png") != Foto.lee(fotos / "desnudo-referencia.png")
+
+
 @pytest.mark.parametrize("argumentos", [
     ["-e", "wayland"],
     ["-n", "muchas"],

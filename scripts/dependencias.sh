@@ -27,29 +27,30 @@ esac
 # The game on a display with no GL driver of its own (Xvfb, a bare X server) draws through Mesa's
 # software renderer.
 paquetes=(libgl1-mesa-dri)
+# What drives the real game on a private X server, the tests' harness (tests/arnes): Xvfb, and
+# Python with Xlib (XTest for the keys), psutil for the processes and Pillow for the pictures.
+arnes=(xvfb xauth python3 python3-xlib python3-psutil python3-pil)
 if [ "$tarea" = probar ]; then
-    paquetes+=(libpng-dev xvfb xauth python3 python3-pytest python3-xlib python3-pil python3-psutil
-               clang-format cppcheck clang-tidy valgrind shellcheck)
+    paquetes+=("${arnes[@]}" libpng-dev python3-pytest clang-format cppcheck clang-tidy valgrind
+               shellcheck)
 fi
 if [ "$tarea" = medir ]; then
     paquetes+=(libbenchmark-dev)
 fi
-# The whole program measured on a private X server, keys typed through XTest, frames profiled
-# with Callgrind (scripts/medir_programa.sh); configuring bench/ needs Google Benchmark too.
+# The whole program measured on a private X server through the harness, frames profiled with
+# Callgrind (scripts/medir_programa.sh); configuring bench/ needs Google Benchmark too.
 if [ "$tarea" = medir_programa ]; then
-    paquetes+=(libbenchmark-dev xvfb libxtst-dev valgrind)
+    paquetes+=(libbenchmark-dev valgrind "${arnes[@]}")
 fi
-# The README's screenshot (scripts/captura.sh): the game on a private X server, keys typed with
-# xdotool, the screen dumped with xwd and made a PNG with netpbm.
+# The README's screenshot (scripts/captura.sh), taken through the harness.
 if [ "$tarea" = captura ]; then
-    paquetes+=(xvfb xdotool x11-apps netpbm)
+    paquetes+=("${arnes[@]}")
 fi
 # The first-picture stress run (scripts/estres_primer_fotograma.sh): the game started over and
-# over on a private X server, bare and under GNOME's window manager (mutter as an X11 window
-# manager, in a D-Bus session of its own), its window found with xdotool, the screen dumped with
-# xwd and a wrong picture kept as PNG with netpbm.
+# over through the harness, bare and under GNOME's window manager (mutter as an X11 window
+# manager, in a D-Bus session of its own).
 if [ "$tarea" = estres ]; then
-    paquetes+=(xvfb xauth xdotool x11-utils x11-apps netpbm mutter dbus-daemon)
+    paquetes+=(mutter dbus-daemon "${arnes[@]}")
 fi
 # The Debian package: dpkg-buildpackage and the release tarball's git and xz; the tests build it
 # too, and check its manual page with mandoc and its menu entry with desktop-file-validate.

@@ -3,27 +3,29 @@
 # in Release in build-medir/, and measures the game on a private Xvfb server at 1920x1080 with
 # Mesa's software renderer, every figure beside a baseline taken in the same run:
 #   - start-up, key to frame, idle CPU and memory, against base_glut, a bare full-screen freeglut
-#     program (conductor);
+#     program (bench/programa/conductor.py, on the test harness);
 #   - one frame of display against a bare clear and swap of the same window (fotograma);
 #   - where a frame's instructions go, by library, under Callgrind.
-# The X server is always stopped. About two minutes, most of it Callgrind.
+# The X server is the harness's (python3 -m arnes.xvfb), which runs the measuring half of this
+# script on it and always stops it. About two minutes, most of it Callgrind.
 set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
-"$raiz/scripts/dependencias.sh" medir_programa
-
 construccion="$raiz/build-medir"
-cmake -S "$raiz" -B "$construccion" -DCMAKE_BUILD_TYPE=Release -DVOLTARO_BENCH=ON \
-    -DVOLTARO_TESTS=OFF -DVOLTARO_WERROR=ON >/dev/null
-cmake --build "$construccion" --parallel "$(nproc)" \
-    --target voltaro base_glut conductor fotograma marca_fotogramas >/dev/null
 bench="$construccion/bench/programa"
 
-# shellcheck source=scripts/xvfb.sh
-. "$raiz/scripts/xvfb.sh"
+if [ "${1:-}" != --en-xvfb ]; then
+    "$raiz/scripts/dependencias.sh" medir_programa
+    cmake -S "$raiz" -B "$construccion" -DCMAKE_BUILD_TYPE=Release -DVOLTARO_BENCH=ON \
+        -DVOLTARO_TESTS=OFF -DVOLTARO_WERROR=ON >/dev/null
+    cmake --build "$construccion" --parallel "$(nproc)" \
+        --target voltaro base_glut fotograma marca_fotogramas >/dev/null
+    PYTHONPATH="$raiz/tests" exec /usr/bin/python3 -m arnes.xvfb --tamano 1920x1080 -- \
+        bash "$0" --en-xvfb
+fi
+
 tmp=$(mktemp -d)
-trap 'para_xvfb; rm -rf "$tmp"' EXIT
+trap 'rm -rf "$tmp"' EXIT
 trap 'exit 130' INT TERM
-arranca_xvfb "$tmp"
 unset MESA_SHADER_CACHE_DISABLE
 
 # Mesa's software renderer, and a shader cache of this run's own, empty at first: the warm-up
@@ -36,7 +38,8 @@ PRIMEROS=5
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg); $(nproc) cores"
 echo
 echo "== The game against base_glut, a bare full-screen freeglut program"
-"$bench/conductor" "$bench/libmarca_fotogramas.so" "$construccion/voltaro" "$bench/base_glut"
+/usr/bin/python3 "$raiz/bench/programa/conductor.py" "$bench/libmarca_fotogramas.so" \
+    "$construccion/voltaro" "$bench/base_glut"
 echo
 echo "== One frame at 1920x1080, from the call until the X server has it"
 "$bench/fotograma"

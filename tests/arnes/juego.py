@@ -52,10 +52,17 @@ class Juego:
     on the display that entorno's DISPLAY names. A context manager: on the way in it starts the
     game and waits for its window (`plazo_ventana` seconds at most) and focuses it; on the way
     out it kills the game if it is still there. `proceso` is the game's process, `ventana` its
-    window's id, `x` the harness's connection (arnes.x.Conexion) to that display."""
+    window's id, `x` the harness's connection (arnes.x.Conexion) to that display. With `titulo`
+    the window is the one of that title instead (for a program that does not set _NET_WM_PID);
+    the descriptors `pasa_fds` stay open in the started program under their numbers.
+    `arrancado` is the CLOCK_MONOTONIC time (time.monotonic_ns) just before the start that
+    counts."""
 
-    def __init__(self, orden, salida=subprocess.DEVNULL, entorno=None, plazo_ventana=PLAZO):
+    def __init__(self, orden, salida=subprocess.DEVNULL, entorno=None, plazo_ventana=PLAZO,
+                 titulo=None, pasa_fds=()):
         self.orden = list(orden)
+        self.titulo = titulo
+        self.pasa_fds = tuple(pasa_fds)
         self.salida = salida
         self.entorno = entorno
         self.plazo_ventana = plazo_ventana
@@ -63,6 +70,7 @@ class Juego:
         self.ventana = None
         self.x = None
         self.rechazos = 0  # starts of this run refused by the X server
+        self.arrancado = None
         self._dir = None
 
     def __enter__(self):
@@ -97,11 +105,19 @@ class Juego:
         cerrar = self.salida is None
         self.ventana = None
         with open(self.errores, "wb") as err:
+            self.arrancado = time.monotonic_ns()
             self.proceso = subprocess.Popen(
                 huerfano_muere(self.orden), stdin=subprocess.DEVNULL,
                 stdout=subprocess.DEVNULL if cerrar else self.salida, stderr=err,
-                env=self.entorno, preexec_fn=(lambda: os.close(1)) if cerrar else None)
-        self.ventana = self.espera(lambda: self.x.ventana_de(self.proceso.pid),
+                env=self.entorno, pass_fds=self.pasa_fds,
+                preexec_fn=(lambda: os.close(1)) if cerrar else None)
+        if self.titulo is None:
+            def busca():
+                return self.x.ventana_de(self.proceso.pid)
+        else:
+            def busca():
+                return self.x.ventana_titulada(self.titulo)
+        self.ventana = self.espera(busca,
                                    "the game's window to appear", self.plazo_ventana,
                                    SONDEO_VENTANA)
         self.enfoca()

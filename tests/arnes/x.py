@@ -1,8 +1,9 @@
 """arnes.x — one connection to an X display, and what the harness does through it.
 
 Conexion wraps a python3-xlib Display: it finds a program's window by the process id the program
-sets on it (_NET_WM_PID), gives a window the keyboard focus and waits until it has it, types keys
-through the XTest extension (as a person's keyboard would, to whichever window has the focus),
+sets on it (_NET_WM_PID) or by its title, gives a window the keyboard focus and waits until it
+has it, types keys through the XTest extension (as a person's keyboard would, to whichever window
+has the focus; a key's press and release apart too, for a caller that times what a press does),
 reads a window's size and properties, reads a window's whole picture back (arnes.imagen.Foto),
 and maps, unmaps and resizes a window, each waited for. tapa() maps another client's window over
 the whole screen for as long as it is open.
@@ -101,6 +102,18 @@ class Conexion:
                 return ventana.id
         return None
 
+    def ventana_titulada(self, titulo):
+        """The id of a visible window named `titulo` (WM_NAME), anywhere in the tree, or None:
+        for a program that sets no _NET_WM_PID, as freeglut does not with no window manager."""
+        for ventana in self._arbol(self.raiz):
+            try:
+                nombre = ventana.get_wm_name()
+            except xerror.XError:
+                continue
+            if nombre == titulo and self.visible(ventana):
+                return ventana.id
+        return None
+
     # Waiting for the server.
 
     def espera(self, condicion, que, plazo=PLAZO):
@@ -150,6 +163,16 @@ class Conexion:
             self.d.xtest_fake_input(X.KeyPress, codigo)
             self.d.xtest_fake_input(X.KeyRelease, codigo)
         self.d.sync()
+
+    def pulsa(self, tecla):
+        """Presses one key through XTest and sends the event at once, for a caller that times
+        what follows the press; suelta() releases it."""
+        self.d.xtest_fake_input(X.KeyPress, self.codigo(tecla))
+        self.d.flush()
+
+    def suelta(self, tecla):
+        self.d.xtest_fake_input(X.KeyRelease, self.codigo(tecla))
+        self.d.flush()
 
     # Windows' size, properties and picture.
 

@@ -1,0 +1,139 @@
+"""The commands that drive the real game outside the suite, run as a developer runs them: the
+README's screenshot and the first-picture stress run, each on a private Xvfb of its own; and the
+whole-program benchmark's reading of where a process's memory is mapped and of its figures."""
+
+import os
+import subprocess
+import sys
+
+import pytest
+
+from arnes.imagen import Foto
+from arnes.juego import Juego
+from arnes.proceso import huerfano_muere
+from arnes.transcripcion import TITULO
+
+RAIZ = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+sys.path.insert(0, os.path.join(RAIZ, "bench", "programa"))
+import conductor  # noqa: E402  (the benchmark's driver, beside its C++ programs)
+
+
+def corre(orden, plazo=120):
+    return subprocess.run(huerfano_muere(["/usr/bin/python3", *orden]), capture_output=True,
+                          text=True, timeout=plazo, check=False)
+
+
+def test_captura(binario, tmp_path):
+    destino = tmp_path / "captura.png"
+    r = corre([f"{RAIZ}/scripts/captura.py", binario, str(destino)])
+    assert (r.returncode, r.stdout) == (0, f"{destino}\n"), r.stderr
+    foto = Foto.lee(destino)
+    assert foto.tamano == (1024, 768) and not foto.negra(), "the picture of the whole screen"
+
+
+def test_captura_fallida_deja_la_anterior(tmp_path):
+    """A game that does not start fails the command and leaves the picture that was there."""
+    destino = tmp_path / "captura.png"
+    destino.write_bytes(b"anterior")
+    r = corre([f"{RAIZ}/scripts/captura.py", "/bin/false", str(destino)])
+    assert r.returncode == 1 and "captura:" in r.stderr
+    assert destino.read_bytes() == b"anterior" and os.listdir(tmp_path) == ["captura.png"]
+
+
+def test_estres(binario, tmp_path):
+    r = corre([f"{RAIZ}/scripts/estres_primer_fotograma.py", "-n", "2", "-e", "desnudo", "-c",
+               "0", "-b", binario, "-o", str(tmp_path)])
+    assert r.returncode == 0, r.stdout + r.stderr
+    assert r.stdout.splitlines()[-2:] == ["on bare X: 0 wrong first pictures in 2 starts",
+                                          f"pictures in {tmp_path}"]
+    # The right frame, kept in the folder asked for: the screen's size, something drawn.
+    assert os.listdir(tmp_path) == ["desnudo-referencia.png"]
+    referencia = Foto.lee(tmp_path / "desnudo-referencia.png")
+    assert referencia.tamano == (1280, 960) and not referencia.negra()
+
+
+def test_estres_cuenta_las_fotos_distintas(binario, tmp_path):
+    """Starts whose picture is not the reference's are counted, kept and fail the run: from the
+    second start on, the game draws through Mesa's other software renderer, softpipe, whose
+    pixels are not llvmpipe's."""
+    juego = tmp_path / "juego"
+    juego.write_text(f"""#!/bin/sh
+[ -e "{tmp_path}/ya" ] && export LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=softpipe
+touch "{tmp_path}/ya"
+exec "{binario}"
+""")
+    juego.chmod(0o755)
+    fotos = tmp_path / "fotos"
+    r = corre([f"{RAIZ}/scripts/estres_primer_fotograma.py", "-n", "2", "-e", "desnudo", "-c",
+               "0", "-b", str(juego), "-o", str(fotos)])
+    assert r.returncode == 1, r.stdout + r.stderr
+    assert r.stdout.splitlines()[-2] == "on bare X: 2 wrong first pictures in 2 starts"
+    assert sorted(os.listdir(fotos)) == ["desnudo-1.png", "desnudo-2.png",
+                                         "desnudo-referencia.png"]
+    assert Foto.lee(fotos / "desnudo-1.png") != Foto.lee(fotos / "desnudo-referencia.png")
+
+
+@pytest.mark.parametrize("argumentos", [
+    ["-e", "wayland"],
+    ["-n", "muchas"],
+    ["-c", "-1"],
+    ["sobra"],
+    ["-b", "/dev/null"],
+], ids=["entorno", "veces", "bucles", "argumento", "binario"])
+def test_estres_orden_equivocada(argumentos):
+    r = corre([f"{RAIZ}/scripts/estres_primer_fotograma.py", *argumentos])
+    assert r.returncode == 2 and r.stdout == "", r.stderr
+
+
+def test_ventana_por_titulo_y_descriptor_heredado(binario, pantalla):
+    """The benchmark finds base_glut's window by its title, the game's the same way, and hands
+    each program the writing end of its swap stamps' pipe, which the program keeps open."""
+    lectura, escritura = os.pipe()
+    try:
+        with Juego([binario], titulo=TITULO, pasa_fds=(escritura,)) as juego:
+            assert juego.ventana == pantalla.ventana_de(juego.proceso.pid)
+            assert (os.readlink(f"/proc/{juego.proceso.pid}/fd/{escritura}")
+                    == os.readlink(f"/proc/self/fd/{escritura}"))
+    finally:
+        os.close(lectura)
+        os.close(escritura)
+
+
+def test_la_pulsacion_juega(partida):
+    """The benchmark times a key from its press: the game plays on the press, before the key is
+    released."""
+    partida.x.pulsa("space")
+    try:
+        assert partida.espera_turno().tipo == "ilegal"  # A1 at the opening
+    finally:
+        partida.x.suelta("space")
+
+
+@pytest.mark.parametrize("ruta, grupo", [
+    ("/usr/lib/x86_64-linux-gnu/libLLVM-15.so.1", 0),
+    ("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", 1),
+    ("/usr/lib/x86_64-linux-gnu/libGLU.so.1.3.1", 2),
+    ("[anon]", 3),
+    ("[heap]", 3),
+    ("/SYSV00000000 (deleted)", 4),
+    ("[stack]", 5),
+    ("/usr/games/voltaro", 5),
+])
+def test_memoria_por_mapeo(ruta, grupo):
+    assert conductor.grupo_de(ruta) == grupo
+
+
+@pytest.mark.parametrize("muestras, p90", [
+    ([], 0.0),
+    ([5.0], 5.0),
+    ([4.0, 1.0, 3.0, 2.0], 4.0),
+    ([float(n) for n in range(1, 11)], 9.0),
+    ([float(n) for n in range(1, 33)], 29.0),
+])
+def test_percentil_90(muestras, p90):
+    assert conductor.percentil_90(muestras) == p90
+
+
+def test_razones_emparejadas():
+    # Each start-up against the baseline's right after it, not the medians' ratio (3 / 2).
+    assert conductor.mediana_de_razones([3.0, 2.0, 9.0], [1.0, 2.0, 3.0]) == 3.0

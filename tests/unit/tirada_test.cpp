@@ -56,33 +56,22 @@ const Tirada TIRADAS[] = {
      arriba({"........", ".B.B.B..", "..BBB...", ".BBBBB..", "..BBB...", ".B.B.B.."})},
 };
 
-TEST(EjecutaTirada, TestModeCountsAndNeverTouchesTheBoard)
+// Each case in test mode, then in play mode: the same count of flanking directions, the board
+// untouched by the test (and by the whole-board scan), every flanked run flipped by the play.
+TEST(EjecutaTirada, TestModeLeavesTheBoardPlayModeFlipsEveryFlankedRun)
 {
     for (const Tirada &t : TIRADAS) {
         SCOPED_TRACE(t.que);
         poner_tablero(t.antes);
-        ptos = 99;
-        ejecuta_tirada(t.jugador, 3 - t.jugador, t.fila, t.col, 1, 0);
-        EXPECT_EQ(ptos, t.direcciones);
-        // Every square of the board, tested in turn, leaves it as it was.
-        for (int fila = 0; fila < TAM; ++fila) {
-            for (int col = 0; col < TAM; ++col) {
-                ejecuta_tirada(t.jugador, 3 - t.jugador, fila, col, 1, 1);
+        for (const int solo_prueba : {1, 0}) {
+            ptos = 99;
+            ejecuta_tirada(t.jugador, 3 - t.jugador, t.fila, t.col, solo_prueba, 0);
+            EXPECT_EQ(ptos, t.direcciones) << (solo_prueba ? "test mode" : "play mode");
+            if (solo_prueba) {
+                puede_tirar(t.jugador, 3 - t.jugador);
             }
+            EXPECT_EQ(tablero_como_dibujo(), solo_prueba ? t.antes : t.despues);
         }
-        EXPECT_EQ(tablero_como_dibujo(), t.antes);
-    }
-}
-
-TEST(EjecutaTirada, PlayModeFlipsEveryFlankedRun)
-{
-    for (const Tirada &t : TIRADAS) {
-        SCOPED_TRACE(t.que);
-        poner_tablero(t.antes);
-        ptos = 99;
-        ejecuta_tirada(t.jugador, 3 - t.jugador, t.fila, t.col, 0, 0);
-        EXPECT_EQ(ptos, t.direcciones);
-        EXPECT_EQ(tablero_como_dibujo(), t.despues);
     }
 }
 

@@ -79,6 +79,19 @@ construye() {
     done
 }
 
+# The tools after sbuild read its build of each release named; without one they would fail in a
+# fresh system, after minutes, on a missing file. Says which command makes it instead.
+construido() {
+    local release
+    for release in "$@"; do
+        if [ ! -f "$salida/$release/voltaro_${version}_$arquitectura.changes" ]; then
+            echo "debian.sh: no build for $release in $salida/$release: run" \
+                "\`$0 construye $release\` first" >&2
+            exit 2
+        fi
+    done
+}
+
 # Lintian from unstable, the archive's newest, in a fresh unstable system that mmdebstrap makes
 # for it and removes after: each release's build is copied in, lintian reads its .changes (and
 # with it the source package, the .deb and the .buildinfo) and fails on any tag it shows, pedantic
@@ -169,10 +182,12 @@ construye)
     ;;
 lintian)
     shift
+    construido "$@"
     lintian_de_unstable "$@"
     ;;
 autopkgtest | piuparts)
     [ $# -eq 2 ] || { echo "usage: $0 $1 RELEASE" >&2; exit 2; }
+    construido "$2"
     "$1_de" "$2"
     ;;
 reprotest)

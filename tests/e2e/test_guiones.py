@@ -1,12 +1,10 @@
 """The commands that drive the real game outside the suite, run as a developer runs them: the
-README's screenshot and the first-picture stress run, each on a private Xvfb of its own; and the
-whole-program benchmark's reading of where a process's memory is mapped and of its figures."""
+README's screenshot and the first-picture stress run, each on a private Xvfb of its own; and
+what the whole-program benchmark leans on: a window found by its title, a descriptor handed to the
+program, a key timed from its press."""
 
 import os
 import subprocess
-import sys
-
-import pytest
 
 from arnes.imagen import Foto
 from arnes.juego import Juego
@@ -14,8 +12,6 @@ from arnes.proceso import huerfano_muere
 from arnes.transcripcion import TITULO
 
 RAIZ = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
-sys.path.insert(0, os.path.join(RAIZ, "bench", "programa"))
-import conductor  # noqa: E402  (the benchmark's driver, beside its C++ programs)
 
 
 def corre(orden, plazo=120):
@@ -73,18 +69,6 @@ exec "{binario}"
     assert Foto.lee(fotos / "desnudo-1.png") != Foto.lee(fotos / "desnudo-referencia.png")
 
 
-@pytest.mark.parametrize("argumentos", [
-    ["-e", "wayland"],
-    ["-n", "muchas"],
-    ["-c", "-1"],
-    ["sobra"],
-    ["-b", "/dev/null"],
-], ids=["entorno", "veces", "bucles", "argumento", "binario"])
-def test_estres_orden_equivocada(argumentos):
-    r = corre([f"{RAIZ}/scripts/estres_primer_fotograma.py", *argumentos])
-    assert r.returncode == 2 and r.stdout == "", r.stderr
-
-
 def test_ventana_por_titulo_y_descriptor_heredado(binario, pantalla):
     """The benchmark finds base_glut's window by its title, the game's the same way, and hands
     each program the writing end of its swap stamps' pipe, which the program keeps open."""
@@ -107,33 +91,3 @@ def test_la_pulsacion_juega(partida):
         assert partida.espera_turno().tipo == "ilegal"  # A1 at the opening
     finally:
         partida.x.suelta("space")
-
-
-@pytest.mark.parametrize("ruta, grupo", [
-    ("/usr/lib/x86_64-linux-gnu/libLLVM-15.so.1", 0),
-    ("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", 1),
-    ("/usr/lib/x86_64-linux-gnu/libGLU.so.1.3.1", 2),
-    ("[anon]", 3),
-    ("[heap]", 3),
-    ("/SYSV00000000 (deleted)", 4),
-    ("[stack]", 5),
-    ("/usr/games/voltaro", 5),
-])
-def test_memoria_por_mapeo(ruta, grupo):
-    assert conductor.grupo_de(ruta) == grupo
-
-
-@pytest.mark.parametrize("muestras, p90", [
-    ([], 0.0),
-    ([5.0], 5.0),
-    ([4.0, 1.0, 3.0, 2.0], 4.0),
-    ([float(n) for n in range(1, 11)], 9.0),
-    ([float(n) for n in range(1, 33)], 29.0),
-])
-def test_percentil_90(muestras, p90):
-    assert conductor.percentil_90(muestras) == p90
-
-
-def test_razones_emparejadas():
-    # Each start-up against the baseline's right after it, not the medians' ratio (3 / 2).
-    assert conductor.mediana_de_razones([3.0, 2.0, 9.0], [1.0, 2.0, 3.0]) == 3.0

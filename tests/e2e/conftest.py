@@ -5,6 +5,7 @@ The harness (tests/arnes) is put on the import path from here, so that the tests
 source tree as it is, in the build's test command as in the package's autopkgtest."""
 
 import os
+import re
 import sys
 
 import pytest
@@ -26,6 +27,13 @@ def binario(request):
     ruta = os.path.abspath(request.config.getoption("--voltaro"))
     assert os.access(ruta, os.X_OK), f"{ruta} is not an executable"
     return ruta
+
+
+@pytest.fixture(scope="session")
+def version(binario):
+    """The version of CMake's project(), as the cache of the binary's build tree holds it."""
+    with open(os.path.join(os.path.dirname(binario), "CMakeCache.txt"), encoding="utf-8") as f:
+        return re.search(r"^CMAKE_PROJECT_VERSION:STATIC=(.+)$", f.read(), re.MULTILINE).group(1)
 
 
 @pytest.fixture(scope="session")

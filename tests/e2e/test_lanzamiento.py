@@ -39,13 +39,6 @@ def construccion(binario):
     return os.path.dirname(binario)
 
 
-@pytest.fixture(scope="module")
-def version(construccion):
-    """The version of CMake's project(), as the build's cache holds it."""
-    cache = lee(construccion, "CMakeCache.txt")
-    return re.search(r"^CMAKE_PROJECT_VERSION:STATIC=(.+)$", cache, re.MULTILINE).group(1)
-
-
 def version_th(pagina):
     """The version in a manual page's .TH line: its fourth argument, "voltaro VERSION"."""
     linea = re.search(r'^\.TH .*?"voltaro ([^"]+)"', pagina, re.MULTILINE)

@@ -6,6 +6,8 @@
 #                                    (bookworm, trixie, unstable), in build/debian/RELEASE/
 #   debian.sh lintian RELEASE...     unstable's lintian on those builds (source package, .deb,
 #                                    .changes, .buildinfo); only the tags expected are allowed
+#   debian.sh comprueba RELEASE      the package's own test (tests/e2e/test_paquete.py) on that
+#                                    release's build, in a fresh system of that release
 #   debian.sh autopkgtest RELEASE    debian/tests on that release's build, installed on a testbed
 #   debian.sh piuparts RELEASE       installing, removing and purging it leaves the system clean
 #   debian.sh reprotest              two builds in varied environments give the same bytes
@@ -128,6 +130,38 @@ lintian --pedantic --display-info --allow-root --fail-on error,warning,info,peda
     return $fallos
 }
 
+# The package's own test (tests/e2e/test_paquete.py) on the release's build, in a fresh system of
+# that release that mmdebstrap makes with the test's tools and removes after: the build is copied
+# in and installed with its dependencies, a clone of the current commit beside it (the test
+# compares the source package with the release tarball of that commit), and pytest runs there on
+# a private X server. What it said is copied out.
+comprueba_de() {
+    local herramientas=git,xz-utils,dpkg-dev,file,binutils,blhc,mandoc,man-db,groff-base
+    herramientas+=,desktop-file-utils,appstream,xvfb,xauth,libgl1-mesa-dri,python3-pytest
+    herramientas+=,python3-xlib,python3-pil,python3-psutil,python3-gi,gir1.2-glib-2.0
+    herramientas+=,gir1.2-gdkpixbuf-2.0,librsvg2-common,shared-mime-info
+    local tmp estado
+    tmp=$(mktemp -d)
+    git -C "$raiz" bundle create -q "$tmp/voltaro.bundle" HEAD
+    echo "debian.sh: the package's test on the build for $1"
+    opciones_de "$1"
+    # shellcheck disable=SC2016  # "$1" is the system's root, as mmdebstrap hands it over
+    mmdebstrap "${opciones[@]}" --variant=apt --include="$herramientas" \
+        --customize-hook="copy-in $salida/$1 /" \
+        --customize-hook="copy-in $tmp/voltaro.bundle /tmp" \
+        --customize-hook='chroot "$1" git clone -q /tmp/voltaro.bundle /root/voltaro' \
+        --customize-hook="chroot \"\$1\" sh -c 'apt-get install -y -q /$1/voltaro_${version}_$arquitectura.deb \
+>/dev/null'" \
+        --customize-hook="chroot \"\$1\" sh -c 'cd /root/voltaro && xvfb-run -a -s \"-screen 0 1280x1024x24 \
+-nolisten tcp\" python3 -m pytest -q -p no:cacheprovider tests/e2e/test_paquete.py --paquete /$1 \
+> /tmp/informe 2>&1; echo \$? > /tmp/estado'" \
+        --customize-hook="copy-out /tmp/informe /tmp/estado $tmp" "$1" /dev/null
+    cat "$tmp/informe"
+    estado=$(cat "$tmp/estado")
+    rm -rf "$tmp"
+    [ "$estado" = 0 ]
+}
+
 # debian/tests on a fresh testbed of the release with that release's build installed, as
 # Debian's CI runs them. The testbed's tarball has no package lists of its own: -U updates them
 # (and upgrades the testbed) first.
@@ -185,7 +219,7 @@ lintian)
     construido "$@"
     lintian_de_unstable "$@"
     ;;
-autopkgtest | piuparts)
+comprueba | autopkgtest | piuparts)
     [ $# -eq 2 ] || { echo "usage: $0 $1 RELEASE" >&2; exit 2; }
     construido "$2"
     "$1_de" "$2"
@@ -194,7 +228,7 @@ reprotest)
     reprotest_de
     ;;
 *)
-    echo "usage: $0 construye|lintian|autopkgtest|piuparts|reprotest [RELEASE...]" >&2
+    echo "usage: $0 construye|lintian|comprueba|autopkgtest|piuparts|reprotest [RELEASE...]" >&2
     exit 2
     ;;
 esac

@@ -18,12 +18,14 @@ from arnes.x import Conexion  # noqa: E402
 
 
 def pytest_addoption(parser):
-    parser.addoption("--voltaro", metavar="PATH", required=True,
-                     help="the game binary under test")
+    parser.addoption("--voltaro", metavar="PATH", help="the game binary under test")
+    parser.addoption("--paquete", metavar="FOLDER",
+                     help="a build of the Debian package, for test_paquete.py")
 
 
 @pytest.fixture(scope="session")
 def binario(request):
+    assert request.config.getoption("--voltaro"), "--voltaro PATH names the game under test"
     ruta = os.path.abspath(request.config.getoption("--voltaro"))
     assert os.access(ruta, os.X_OK), f"{ruta} is not an executable"
     return ruta

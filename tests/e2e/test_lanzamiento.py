@@ -1,7 +1,8 @@
 """The release: one version everywhere, CMake's; the tarball of scripts/lanzamiento.sh the same
 bytes from any clone of the commit, whatever its folder, untracked files, umask, time zone or
-locale; that tarball, with no git and no debian/, built by a compiler that has no sanitizers and
-passing its display-free tests; and uscan finding it where debian/watch says releases are
+locale; that tarball, with no git and no debian/, built as a distribution builds it, by a compiler
+that has no sanitizers, passing its display-free tests and installed where the distribution
+expects; and uscan finding it where debian/watch says releases are
 published (here a web server of the test's own on the loopback address)."""
 
 import functools
@@ -49,15 +50,29 @@ def version_catalogo(catalogo):
     return re.search(r'^"Project-Id-Version: voltaro (\S+)\\n"$', catalogo, re.MULTILINE).group(1)
 
 
+def ultima_de_news():
+    """NEWS's newest entry: its heading's version and date, and its notes as one line."""
+    cabecera, notas = lee(FUENTES, "NEWS").split("\n\n")[:2]
+    version, fecha = re.fullmatch(r"VOLTARO (\S+) \((\S+)\)", cabecera).groups()
+    return version, fecha, " ".join(notas.split())
+
+
+def ultima_de_appstream():
+    """The AppStream metadata's newest release: its version, its date and its notes as one line."""
+    publicacion = ET.parse(os.path.join(FUENTES, "datos/org.example.voltaro.metainfo.xml")).find(
+        "releases/release")
+    notas = " ".join(" ".join(p.text.split()) for p in publicacion.findall("description/p"))
+    return publicacion.get("version"), publicacion.get("date"), notas
+
+
 # Where else the version is written, and how it is read there.
 VERSIONES = {
+    "NEWS, newest entry": lambda c: ultima_de_news()[0],
     "scripts/version.sh": lambda c: ejecuta("bash", os.path.join(FUENTES, "scripts/version.sh"))
     .strip(),
     "English manual page": lambda c: version_th(lee(FUENTES, "datos/voltaro.6")),
     "Spanish manual page, built": lambda c: version_th(lee(c, "po/man/es/voltaro.6")),
-    "AppStream release": lambda c: ET.parse(
-        os.path.join(FUENTES, "datos/org.example.voltaro.metainfo.xml")).find(
-        "releases/release").get("version"),
+    "AppStream release": lambda c: ultima_de_appstream()[0],
     "debian/changelog, upstream part": lambda c: ejecuta(
         "dpkg-parsechangelog", "-l", os.path.join(FUENTES, "debian/changelog"), "-S",
         "Version").strip().rsplit("-", 1)[0],
@@ -72,6 +87,12 @@ def test_version_de_cmake(donde, construccion, version):
     if donde.startswith("debian/") and not os.path.isdir(os.path.join(FUENTES, "debian")):
         pytest.skip("a release tarball has no debian/")
     assert VERSIONES[donde](construccion) == version
+
+
+def test_news_dice_lo_que_appstream():
+    """The release's notes for packagers (NEWS) and for software centres (the AppStream release)
+    are the same: version, date and text."""
+    assert ultima_de_news() == ultima_de_appstream()
 
 
 @pytest.fixture(scope="module")
@@ -114,22 +135,50 @@ def test_tarball_reproducible(tarballs, version):
     assert f"{carpeta}/sin-seguimiento.txt" not in nombres
 
 
-def test_tarball_construye_sin_saneadores(tarballs, tmp_path):
-    """Unpacked with no git and no debian/, the tarball configures with a compiler that refuses
-    the sanitizers (the sanitizer tests left out, as configure says), builds, and passes the
-    display-free tests: unit and fuzz."""
+# A distribution's build of the tarball, as Arch's makepkg makes it (its flags, less the x86-only
+# ones): its own hardening, and its own map of the build folder to where its debug source package
+# puts the sources, which must be what the debugging information names.
+FUENTES_DE_DEPURACION = "/usr/src/debug/voltaro"
+FLAGS_DE_DISTRIBUCION = ("-O2 -pipe -fno-plt -fexceptions -Wp,-D_FORTIFY_SOURCE=3 -Wformat "
+                         "-Werror=format-security -fstack-clash-protection "
+                         "-Wp,-D_GLIBCXX_ASSERTIONS -g")
+
+
+def test_tarball_como_lo_construye_una_distribucion(tarballs, tmp_path):
+    """Unpacked with no git within reach and no debian/, the tarball configures for /usr with a
+    distribution's flags and a compiler that refuses the sanitizers (the sanitizer tests left out,
+    as configure says), builds, passes the display-free tests (unit and fuzz) and installs the game
+    in /usr/bin; the debugging information names the sources where the distribution's map puts
+    them, and nothing of the folder it was built in."""
     ejecuta("tar", "-xJf", tarballs[0], "-C", str(tmp_path))
     (fuentes,) = tmp_path.iterdir()
-    construccion = tmp_path / "construccion"
-    entorno = dict(os.environ, CXX=SIN_SANEADORES)
+    construccion, raiz, sin_git = tmp_path / "construccion", tmp_path / "raiz", tmp_path / "sin-git"
+    sin_git.mkdir()
+    llamadas = tmp_path / "llamadas-a-git"
+    (sin_git / "git").write_text(f'#!/bin/sh\necho "git $*" >> "{llamadas}"\nexit 1\n')
+    (sin_git / "git").chmod(0o755)
+    entorno = dict(os.environ, CXX=SIN_SANEADORES, PATH=f"{sin_git}:{os.environ['PATH']}",
+                   CXXFLAGS=f"{FLAGS_DE_DISTRIBUCION} -ffile-prefix-map={tmp_path}="
+                            f"{FUENTES_DE_DEPURACION}",
+                   LDFLAGS="-Wl,-O1 -Wl,--as-needed -Wl,-z,relro -Wl,-z,now")
     configurado = ejecuta("cmake", "-S", str(fuentes), "-B", str(construccion),
+                          "-DCMAKE_INSTALL_PREFIX=/usr", "-DCMAKE_BUILD_TYPE=None",
                           "-DVOLTARO_TESTS_SIN_PANTALLA=ON", "-DVOLTARO_WERROR=ON", env=entorno)
     assert "sanitizer tests left out" in configurado
-    ejecuta("cmake", "--build", str(construccion), "--parallel", str(os.cpu_count()))
+    ejecuta("cmake", "--build", str(construccion), "--parallel", str(os.cpu_count()), env=entorno)
     listadas = ejecuta("ctest", "--test-dir", str(construccion), "--show-only=json-v1")
     assert "sanitizers" not in listadas and '"fuzz"' in listadas
     ejecuta("ctest", "--test-dir", str(construccion), "--output-on-failure", "--parallel",
-            str(os.cpu_count()))
+            str(os.cpu_count()), env=entorno)
+    ejecuta("cmake", "--install", str(construccion), env=dict(entorno, DESTDIR=str(raiz)))
+    assert sorted(os.listdir(raiz / "usr")) == ["bin", "share"]
+    assert os.listdir(raiz / "usr" / "bin") == ["voltaro"]
+    assert not llamadas.exists(), f"git was called: {llamadas.read_text()}"
+
+    depuracion = ejecuta("readelf", "--debug-dump=info", "--wide", str(construccion / "voltaro"))
+    principal = f"{FUENTES_DE_DEPURACION}/{fuentes.name}/shell/main.cpp"
+    assert principal in depuracion, "the debugging information names main.cpp elsewhere"
+    assert str(tmp_path) not in depuracion, "the build's own folder in the debugging information"
 
 
 @pytest.fixture

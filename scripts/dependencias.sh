@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a task needs and that are missing: `jugar` (build and play),
-# `probar` (build and run every test), `medir` (build and run the benchmarks), `medir_programa`
-# (measure the whole program), `paquete` (build the Debian package), `fuente` (make the release
-# tarball and the source package only), `captura` (the README's screenshot), `estres` (the
-# first-picture stress run), `debian` (build fresh Debian systems in the unshare modes of
-# mmdebstrap, sbuild and autopkgtest) or `herramientas_debian` (Debian's tools that
-# scripts/debian.sh runs). Uses sudo when not run as root.
+# `probar` (build and run every test), `lanzamiento` (build the release tarball and run its own
+# suite: what the README's Install section lists for that, no checker), `medir` (build and run
+# the benchmarks), `medir_programa` (measure the whole program), `paquete` (build the Debian
+# package), `fuente` (make the release tarball and the source package only), `captura` (the
+# README's screenshot), `estres` (the first-picture stress run), `debian` (build fresh Debian
+# systems in the unshare modes of mmdebstrap, sbuild and autopkgtest) or `herramientas_debian`
+# (Debian's tools that scripts/debian.sh runs). Uses sudo when not run as root.
 #
 # What the game's build needs is debian/control's Build-Depends, installed from there (below) for
 # every task that builds; the lists here hold only what that file cannot say.
@@ -19,7 +20,7 @@ tarea=${1:-jugar}
 # (the nocheck build profile's) only for the tests and the package, where DEB_BUILD_PROFILES says.
 perfiles=nocheck
 case "$tarea" in
-probar) perfiles= ;;
+probar | lanzamiento) perfiles= ;;
 paquete) perfiles=${DEB_BUILD_PROFILES:-} ;;
 fuente | debian | herramientas_debian) perfiles=- ;;
 esac
@@ -30,9 +31,13 @@ paquetes=(libgl1-mesa-dri)
 # What drives the real game on a private X server, the tests' harness (tests/arnes): Xvfb, and
 # Python with Xlib (XTest for the keys), psutil for the processes and Pillow for the pictures.
 arnes=(xvfb xauth python3 python3-xlib python3-psutil python3-pil)
+# The release's own suite: the harness, the rendering tests' PNG reader, pytest and Valgrind.
+if [ "$tarea" = probar ] || [ "$tarea" = lanzamiento ]; then
+    paquetes+=("${arnes[@]}" libpng-dev python3-pytest valgrind)
+fi
+# The maintainers' checkers, which the repository's test command runs too.
 if [ "$tarea" = probar ]; then
-    paquetes+=("${arnes[@]}" libpng-dev python3-pytest clang-format cppcheck clang-tidy valgrind
-               shellcheck)
+    paquetes+=(clang-format cppcheck clang-tidy shellcheck)
 fi
 if [ "$tarea" = medir ]; then
     paquetes+=(libbenchmark-dev)
@@ -52,22 +57,17 @@ fi
 if [ "$tarea" = estres ]; then
     paquetes+=(mutter dbus-daemon "${arnes[@]}")
 fi
-# The Debian package: dpkg-buildpackage and the release tarball's git and xz; the tests build it
-# too, and check its manual page with mandoc and its menu entry with desktop-file-validate.
+# The Debian package: dpkg-buildpackage and the release tarball's git and xz. The release's test
+# makes that tarball too, reads the changelog's version and finds the release with uscan
+# (devscripts) on a web server of its own.
 if [ "$tarea" = paquete ] || [ "$tarea" = probar ]; then
-    paquetes+=(dpkg-dev git xz-utils desktop-file-utils mandoc)
+    paquetes+=(dpkg-dev git xz-utils)
+fi
+if [ "$tarea" = probar ]; then
+    paquetes+=(devscripts)
 fi
 if [ "$tarea" = fuente ]; then
     paquetes=(dpkg-dev git xz-utils)
-fi
-# The package's test also runs lintian and appstreamcli on it and blhc on its build's log, loads
-# its icons as GTK does (GLib's guess of their type from their bytes, shared-mime-info's rules, and
-# gdk-pixbuf with its SVG loader, from Python), reads its menu entry through GLib and finds its
-# Spanish manual page with man. The release's test finds it with uscan (devscripts) on a web
-# server of its own, under pytest.
-if [ "$tarea" = probar ]; then
-    paquetes+=(lintian blhc python3-gi gir1.2-glib-2.0 gir1.2-gdkpixbuf-2.0 librsvg2-common
-               shared-mime-info man-db devscripts)
 fi
 
 # Fresh Debian systems built from the archive, with the archive's keys, by mmdebstrap in its
@@ -111,7 +111,9 @@ if [ ${#faltan[@]} -gt 0 ]; then
 fi
 
 # The game's build dependencies, debian/control's Build-Depends under the build profiles chosen
-# above (apt-get build-dep on the tree itself; build-essential comes with them).
+# above (apt-get build-dep; build-essential comes with them). apt reads the file as its own
+# unprivileged user, and warns when it cannot (a clone in root's home): it is given a copy in a
+# folder that user can read.
 if [ "$perfiles" != - ]; then
     [ -f "$raiz/debian/control" ] || {
         echo "dependencias.sh: no debian/control to read the build dependencies from" >&2
@@ -119,7 +121,13 @@ if [ "$perfiles" != - ]; then
     }
     if ! (cd "$raiz" && dpkg-checkbuilddeps -P "${perfiles// /,}" 2>/dev/null); then
         echo "Installing the build dependencies that debian/control names"
+        legible=$(mktemp -d)
+        trap 'rm -rf "$legible"' EXIT
+        mkdir "$legible/debian"
+        cp "$raiz/debian/control" "$legible/debian/"
+        chmod -R a+rX "$legible"
         "${apt[@]}" update -qq
-        "${apt[@]}" build-dep -y -qq --no-install-recommends -P "${perfiles// /,}" "$raiz" >/dev/null
+        "${apt[@]}" build-dep -y -qq --no-install-recommends -P "${perfiles// /,}" "$legible" \
+            >/dev/null
     fi
 fi

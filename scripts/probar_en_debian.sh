@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# `probar_en_debian.sh RELEASE` (bookworm or trixie; as root) proves the README's two commands on a
+# `probar_en_debian.sh RELEASE` (bookworm or trixie; as root) proves the README's commands on a
 # fresh minimal Debian: mmdebstrap builds it from the archive with git and ca-certificates only, and
 # its hooks clone the current commit (not uncommitted changes) and run there, as a newcomer would,
-# the play command with no display, twice, and the test command. Each step prints its time; the
+# the play command with no display, twice; the release tarball's own suite, as its Install section
+# builds it, with no checker installed; and the test command. Each step prints its time; the
 # last line says PASSED (status 0) or FAILED (status 1). The system lives in a directory that
 # mmdebstrap removes (the output is /dev/null) and, in its unshare mode, in mount and PID
 # namespaces of its own: whatever a step mounts or leaves running ends with it.
@@ -11,25 +12,45 @@ set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 yo=$(basename "$0")
 
-# Runs a command line in the clone, in the system at $sistema, as root with the bare environment
-# of a fresh login and no display.
-en_clon() {
+# Runs a command line in the system at $sistema, as root with the bare environment of a fresh
+# login and no display; en_clon, in the clone.
+en_sistema() {
     chroot "$sistema" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-        bash -c "cd /root/voltaro && $1" </dev/null
+        bash -c "$1" </dev/null
 }
+en_clon() { en_sistema "cd /root/voltaro && $1"; }
 
-# With no display the play command ends with status 1 after its one line on stderr; run again,
-# with nothing left to install or build, that line is all it prints.
+# With no display the play command ends with status 1 after its one line on stderr, the only line
+# there (what it installs the first time is said on stdout, apt's own warnings would be on
+# stderr); run again, with nothing left to install or build, that line is all it prints.
 juega() {
     local estado salida=$sistema/tmp/jugar.out errores=$sistema/tmp/jugar.err
     for _ in 1 2; do
         estado=0
         en_clon 'bash scripts/jugar.sh' >"$salida" 2>"$errores" || estado=$?
         cat "$salida" "$errores"
-        [ "$estado" -eq 1 ] && tail -n 1 "$errores" | grep -q '^voltaro: no display' || return 1
+        [ "$estado" -eq 1 ] && [ "$(wc -l <"$errores")" -eq 1 ] &&
+            grep -q '^voltaro: no display' "$errores" || return 1
     done
-    [ ! -s "$salida" ] && [ "$(wc -l <"$errores")" -eq 1 ]
+    [ ! -s "$salida" ]
+}
+
+# The release tarball of the commit (in /tmp), as the README's Install section builds it: what that
+# section lists installed (the build dependencies and the tests' packages), and none of the
+# maintainers' checkers; unpacked apart from the clone, every test configured, built, and the
+# whole suite run by ctest on xvfb-run's X server.
+lanzamiento() {
+    local comprobador
+    en_clon 'bash scripts/dependencias.sh lanzamiento' || return 1
+    for comprobador in clang-tidy cppcheck clang-format shellcheck; do
+        ! en_sistema "command -v $comprobador" || { echo "$comprobador is installed"; return 1; }
+    done
+    en_sistema 'cd /tmp && tar -xf voltaro-*.tar.xz && rm voltaro-*.tar.xz && cd voltaro-* &&
+        cmake -S . -B build >/dev/null && cmake --build build --parallel "$(nproc)" >/dev/null &&
+        { xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" ctest --test-dir build \
+            --output-on-failure --parallel "$(nproc)" >../ctest.log 2>&1 || ! cat ../ctest.log; } &&
+        tail -n 12 ../ctest.log'
 }
 
 # A step, run by one of mmdebstrap's hooks in the system's namespaces: `--paso TITLE ROOT COMMAND`.
@@ -63,6 +84,7 @@ fi
 tmp=$(mktemp -d) # the bundle of the current commit and the report; the system is mmdebstrap's
 trap 'rm -rf "$tmp"' EXIT
 git -C "$raiz" bundle create -q "$tmp/voltaro.bundle" HEAD
+tarball=$("$raiz/scripts/lanzamiento.sh" "$tmp" 2>/dev/null)
 echo "== $yo $version: commit $(git -C "$raiz" log -1 --format='%h %s')"
 [ -z "$(git -C "$raiz" status --porcelain)" ] || echo "$yo: uncommitted changes are left out" >&2
 export VOLTARO_VERSION=$version VOLTARO_INFORME=$tmp/informe VOLTARO_INICIO
@@ -80,10 +102,12 @@ for intento in 1 2 3; do
     # updates. apt retries a failed download itself, while it builds the system and in the steps.
     setsid mmdebstrap --mode=unshare --variant=minbase --include=git,ca-certificates \
         --aptopt='Acquire::Retries "3"' \
-        --customize-hook="copy-in $(printf %q "$tmp/voltaro.bundle") /tmp" \
+        --customize-hook="copy-in $(printf %q "$tmp/voltaro.bundle") $(printf %q "$tarball") /tmp" \
         --customize-hook='chroot "$1" git -c init.defaultBranch=main -c advice.detachedHead=false \
             clone -q /tmp/voltaro.bundle /root/voltaro' \
         --customize-hook="$(paso 'play command with no display (bash scripts/jugar.sh)' juega)" \
+        --customize-hook="$(paso 'release tarball'"'"'s suite, no checkers (xvfb-run ctest)' \
+            lanzamiento)" \
         --customize-hook="$(paso 'test command (bash scripts/probar.sh)' \
             en_clon 'bash scripts/probar.sh')" \
         "$version" /dev/null &

@@ -149,7 +149,8 @@ comprueba_de() {
     mmdebstrap "${opciones[@]}" --variant=apt --include="$herramientas" \
         --customize-hook="copy-in $salida/$1 /" \
         --customize-hook="copy-in $tmp/voltaro.bundle /tmp" \
-        --customize-hook='chroot "$1" git clone -q /tmp/voltaro.bundle /root/voltaro' \
+        --customize-hook='chroot "$1" git -c init.defaultBranch=main -c advice.detachedHead=false \
+            clone -q /tmp/voltaro.bundle /root/voltaro' \
         --customize-hook="chroot \"\$1\" sh -c 'apt-get install -y -q /$1/voltaro_${version}_$arquitectura.deb \
 >/dev/null'" \
         --customize-hook="chroot \"\$1\" sh -c 'cd /root/voltaro && xvfb-run -a -s \"-screen 0 1280x1024x24 \

@@ -1,15 +1,15 @@
 """The Debian package, as a build of it lies in the folder --paquete names (sbuild's, through
-`scripts/debian.sh comprueba RELEASE`, which runs this file on a fresh system of that release; or
-scripts/paquete.sh's). Its source package is the release tarball of this commit and the
-repository's debian/; every line of its build carries the release's hardening flags. Unpacked into
-a scratch root it holds the game in /usr/games, its menu
-entry, its icons, its AppStream metadata, its manual page in English and in Spanish, its copyright
-and its changelog, owned by root with the usual modes; its dependencies name the package of every
-library the binary links; the menu entry, the metadata and the manual pages pass their checkers and
-agree with each other and with the package; a Spanish desktop reads the menu entry and the
-metadata in Spanish, an English one in English, and `man -L es` finds the Spanish page; GTK takes
-both icons for SVG from their bytes alone and draws them at 48 px; and the unpacked binary opens
-its window and ends with status 0 on ESC."""
+`scripts/debian.sh comprueba RELEASE`, which runs this file on a fresh system of that release;
+or scripts/paquete.sh's). Its source package is the release tarball of this commit and the
+repository's debian/; every line of its build carries the release's hardening flags. Unpacked
+into a scratch root it holds the game in /usr/games, its menu entry, its icons, its AppStream
+metadata, its manual page in English and in Spanish, its copyright and its changelog, owned by
+root with the usual modes; its dependencies name the package of every library the binary links;
+the menu entry, the metadata and the manual pages pass their checkers and agree with each other
+and with the package; a Spanish desktop reads the menu entry and the metadata in Spanish, an
+English one in English, and `man -L es` finds the Spanish page; GTK takes both icons for SVG
+from their bytes alone and draws them at 48 px; and the unpacked binary opens its window and
+ends with status 0 on ESC."""
 
 import configparser
 import glob

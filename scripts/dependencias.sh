@@ -97,6 +97,19 @@ fi
 # work on the machine (an unattended upgrade, another install) holds dpkg's lock for a while:
 # wait for it rather than fail at once.
 apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
+# apt-get ARGUMENTS, quietly: what it and the packages' scripts say (debconf's notes on a minimal
+# system among them) is shown only when it fails, so that a command's first run says no more than
+# what it installs.
+apt_callado() {
+    local dicho
+    dicho=$(mktemp)
+    if ! "${apt[@]}" -qq "$@" >"$dicho" 2>&1; then
+        cat "$dicho" >&2
+        rm -f "$dicho"
+        exit 1
+    fi
+    rm -f "$dicho"
+}
 
 faltan=()
 for p in "${paquetes[@]}"; do
@@ -106,8 +119,8 @@ for p in "${paquetes[@]}"; do
 done
 if [ ${#faltan[@]} -gt 0 ]; then
     echo "Installing: ${faltan[*]}"
-    "${apt[@]}" update -qq
-    "${apt[@]}" install -y -qq --no-install-recommends "${faltan[@]}" >/dev/null
+    apt_callado update
+    apt_callado install -y --no-install-recommends "${faltan[@]}"
 fi
 
 # The game's build dependencies, debian/control's Build-Depends under the build profiles chosen
@@ -126,8 +139,7 @@ if [ "$perfiles" != - ]; then
         mkdir "$legible/debian"
         cp "$raiz/debian/control" "$legible/debian/"
         chmod -R a+rX "$legible"
-        "${apt[@]}" update -qq
-        "${apt[@]}" build-dep -y -qq --no-install-recommends -P "${perfiles// /,}" "$legible" \
-            >/dev/null
+        apt_callado update
+        apt_callado build-dep -y --no-install-recommends -P "${perfiles// /,}" "$legible"
     fi
 fi

@@ -4,6 +4,9 @@
 #
 #   debian.sh construye RELEASE...   sbuild builds the source package for each release
 #                                    (bookworm, trixie, unstable), in build/debian/RELEASE/
+#   debian.sh cruza ARCH...          sbuild builds it for Debian 13 on each other architecture
+#                                    (arm64, armhf, ppc64el, riscv64, s390x), its build-time
+#                                    tests run under qemu, in build/debian/trixie-ARCH/
 #   debian.sh lintian RELEASE...     unstable's lintian on those builds (source package, .deb,
 #                                    .changes, .buildinfo); only the tags expected are allowed
 #   debian.sh comprueba RELEASE      the package's own test (tests/e2e/test_paquete.py) on that
@@ -41,13 +44,15 @@ opciones_de() {
     fi
 }
 
-# `sistema RELEASE VARIANT EXT`: the path of a tarball of a fresh RELEASE of that
-# mmdebstrap variant, made now unless one under a day old is there.
+# `sistema RELEASE VARIANT EXT [PACKAGE]`: the path of a tarball of a fresh RELEASE of that
+# mmdebstrap variant, with PACKAGE added when one is named, made now unless one under a day old
+# is there.
 sistema() {
-    local tarball="$salida/sistemas/$1-$2.$3" opciones
+    local tarball="$salida/sistemas/$1-$2${4:+-$4}.$3" opciones
     if [ -z "$(find "$tarball" -mmin -1440 2>/dev/null)" ]; then
-        echo "debian.sh: a fresh $1 ($2) from the archive" >&2
+        echo "debian.sh: a fresh $1 ($2${4:+, with $4}) from the archive" >&2
         opciones_de "$1"
+        [ -z "${4:-}" ] || opciones+=(--include="$4")
         # mmdebstrap tells the output's format from its name's end.
         mmdebstrap "${opciones[@]}" --variant="$2" "$1" "${tarball%/*}/nuevo-${tarball##*/}" >&2
         mv "${tarball%/*}/nuevo-${tarball##*/}" "$tarball"
@@ -79,6 +84,72 @@ construye() {
         fi
         grep -E '^(Status|Build-Time):' "$salida/$release/sbuild.log"
     done
+}
+
+# The programs of architecture $1 run here through qemu's user-mode emulation, which the kernel
+# calls for them (binfmt_misc): the file system mounted and the interpreter enabled when they are
+# not, and said. Its F flag opens the interpreter once, here, so that it works inside the build's
+# chroot too, where no qemu is installed.
+emulacion() {
+    local qemu binfmt=/proc/sys/fs/binfmt_misc
+    case "$1" in
+    arm64) qemu=aarch64 ;;
+    armhf | armel) qemu=arm ;;
+    ppc64el) qemu=ppc64le ;;
+    *) qemu=$1 ;;
+    esac
+    if ! mountpoint -q "$binfmt"; then
+        mount -t binfmt_misc binfmt_misc "$binfmt"
+        echo "debian.sh: mounted binfmt_misc on $binfmt"
+    fi
+    if [ "$(head -n 1 "$binfmt/qemu-$qemu" 2>/dev/null)" != enabled ]; then
+        update-binfmts --enable "qemu-$qemu"
+        echo "debian.sh: enabled qemu-$qemu in binfmt_misc"
+    fi
+    if ! grep -q '^flags: .*F' "$binfmt/qemu-$qemu"; then
+        echo "debian.sh: qemu-$qemu is registered without the F flag, and would not run in a" \
+            "chroot; the static qemu's registration has it (qemu-user-static)" >&2
+        return 1
+    fi
+}
+
+# Debian 13 built for each architecture named by a cross build on this machine, as Debian's
+# buildds would build it there: sbuild installs the cross compiler and the build dependencies of
+# that architecture in a clean trixie chroot of this one's, and the build-time tests, told that
+# this machine runs the host's programs (crossbuildcanrunhostbinaries), run under qemu. sbuild
+# leaves the tests out of a cross build unless its profiles are given: the cross profile alone.
+# sbuild resolves a cross build's dependencies through apt's external solver, and copies its own
+# into a chroot that lacks one: Debian 12's, which cannot start on Debian 13's libapt-pkg. The
+# chroot has its own, from apt-utils.
+# Goes on with the next architecture when one fails, and fails at the end.
+cruza() {
+    local dsc arquitectura_ajena carpeta fallidas=()
+    "$raiz/scripts/dependencias.sh" emulacion
+    for arquitectura_ajena in "$@"; do emulacion "$arquitectura_ajena"; done
+    dsc=$(fuente)
+    for arquitectura_ajena in "$@"; do
+        carpeta="$salida/trixie-$arquitectura_ajena"
+        rm -rf "$carpeta"
+        mkdir -p "$carpeta"
+        echo "debian.sh: sbuild for trixie on $arquitectura_ajena"
+        if ! DEB_BUILD_OPTIONS=crossbuildcanrunhostbinaries sbuild --chroot-mode=unshare \
+            --chroot="$(sistema trixie buildd tar.zst apt-utils)" --dist=trixie \
+            --host="$arquitectura_ajena" --profiles=cross --source --no-run-lintian \
+            --no-run-autopkgtest --no-run-piuparts \
+            --jobs="$(nproc)" --build-dir="$carpeta" --nolog "$dsc" >"$carpeta/sbuild.log" 2>&1
+        then
+            tail -n 30 "$carpeta/sbuild.log"
+            echo "debian.sh: sbuild failed for trixie on $arquitectura_ajena; its log:" \
+                "$carpeta/sbuild.log"
+            fallidas+=("$arquitectura_ajena")
+            continue
+        fi
+        grep -E '^(Status|Build-Time):' "$carpeta/sbuild.log"
+    done
+    if [ ${#fallidas[@]} -gt 0 ]; then
+        echo "debian.sh: the builds for ${fallidas[*]} failed"
+        return 1
+    fi
 }
 
 # The tools after sbuild read its build of each release named; without one they would fail in a
@@ -215,6 +286,11 @@ construye)
     shift
     construye "$@"
     ;;
+cruza)
+    shift
+    [ $# -gt 0 ] || { echo "usage: $0 cruza ARCH..." >&2; exit 2; }
+    cruza "$@"
+    ;;
 lintian)
     shift
     construido "$@"
@@ -229,7 +305,8 @@ reprotest)
     reprotest_de
     ;;
 *)
-    echo "usage: $0 construye|lintian|comprueba|autopkgtest|piuparts|reprotest [RELEASE...]" >&2
+    echo "usage: $0 construye|cruza|lintian|comprueba|autopkgtest|piuparts|reprotest" \
+        "[RELEASE...|ARCH...]" >&2
     exit 2
     ;;
 esac

@@ -23,7 +23,11 @@ from Xlib import error as xerror
 
 from arnes.imagen import Foto, FormatoX
 
-PLAZO = 10.0  # seconds for anything the X server should do at once; reached only on failure
+# Seconds for anything that the X server or the game should do at once. Every wait ends as soon
+# as what it waits for holds; this deadline only ends a test that hangs, so it stands far above
+# what a busy machine or one under emulation takes (a game's SPACE under qemu's emulation of
+# s390x, the slowest seen, takes a few seconds).
+PLAZO = 60.0
 SONDEO = 0.01  # seconds between two looks at what is awaited
 RETARDO = 12  # milliseconds between two keys when the caller says nothing
 

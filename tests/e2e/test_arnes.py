@@ -11,7 +11,7 @@ import sys
 import pytest
 
 from arnes.imagen import Foto, FormatoNoLeido, FormatoX
-from arnes.x import Conexion, ErrorX
+from arnes.x import PLAZO, Conexion, ErrorX
 
 ARNES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 
@@ -24,7 +24,7 @@ def test_orden_en_xvfb_propio(guion, estado):
                 "print(os.environ['DISPLAY'], x.ancho, x.alto, flush=True)\n" + guion)
     r = subprocess.run([sys.executable, "-m", "arnes.xvfb", "--tamano", "640x480", "--",
                         sys.executable, "-c", programa], env=dict(os.environ, PYTHONPATH=ARNES),
-                       capture_output=True, text=True, timeout=30, check=False)
+                       capture_output=True, text=True, timeout=PLAZO, check=False)
     assert r.returncode == estado, f"exit status; stderr {r.stderr!r}"
     nombre, ancho, alto = r.stdout.split()
     assert (ancho, alto) == ("640", "480"), "the private server's screen"

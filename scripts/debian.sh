@@ -6,7 +6,11 @@
 #                                    (bookworm, trixie, unstable), in build/debian/RELEASE/
 #   debian.sh lintian RELEASE...     unstable's lintian on those builds (source package, .deb,
 #                                    .changes, .buildinfo); only the tags expected are allowed
-#   debian.sh autopkgtest RELEASE    debian/tests on that release's build, installed on a testbed
+#   debian.sh autopkgtest RELEASE [ARCH]
+#                                    debian/tests on that release's build, installed on a testbed;
+#                                    with another architecture (arm64, s390x...), on its build in
+#                                    build/debian/RELEASE-ARCH/, in a testbed of that architecture
+#                                    that qemu's user-mode emulation runs
 #   debian.sh piuparts RELEASE       installing, removing and purging it leaves the system clean
 #   debian.sh reprotest              two builds in varied environments give the same bytes
 #
@@ -39,13 +43,15 @@ opciones_de() {
     fi
 }
 
-# `sistema RELEASE VARIANT EXT`: the path of a tarball of a fresh RELEASE of that
-# mmdebstrap variant, made now unless one under a day old is there.
+# `sistema RELEASE VARIANT EXT [ARCH]`: the path of a tarball of a fresh RELEASE of that
+# mmdebstrap variant, of this machine's architecture or ARCH, made now unless one under a day old
+# is there.
 sistema() {
-    local tarball="$salida/sistemas/$1-$2.$3" opciones
+    local tarball="$salida/sistemas/$1-$2${4:+-$4}.$3" opciones
     if [ -z "$(find "$tarball" -mmin -1440 2>/dev/null)" ]; then
-        echo "debian.sh: a fresh $1 ($2) from the archive" >&2
+        echo "debian.sh: a fresh $1 ($2${4:+, $4}) from the archive" >&2
         opciones_de "$1"
+        [ -z "${4:-}" ] || opciones+=(--arch="$4")
         # mmdebstrap tells the output's format from its name's end.
         mmdebstrap "${opciones[@]}" --variant="$2" "$1" "${tarball%/*}/nuevo-${tarball##*/}" >&2
         mv "${tarball%/*}/nuevo-${tarball##*/}" "$tarball"
@@ -92,6 +98,41 @@ construido() {
     done
 }
 
+# The same for the build of release $1 for another architecture $2, in build/debian/$1-$2/.
+construido_ajeno() {
+    if [ ! -f "$salida/$1-$2/voltaro_${version}_$2.changes" ]; then
+        echo "debian.sh: no build for $1 on $2 in $salida/$1-$2: run \`$0 cruza $2\` first" >&2
+        exit 2
+    fi
+}
+
+# The programs of architecture $1 run here through qemu's user-mode emulation, which the kernel
+# calls for them (binfmt_misc): the file system mounted and the interpreter enabled when they are
+# not, and said. Its F flag opens the interpreter once, here, so that it works inside the build's
+# chroot too, where no qemu is installed.
+emulacion() {
+    local qemu binfmt=/proc/sys/fs/binfmt_misc
+    case "$1" in
+    arm64) qemu=aarch64 ;;
+    armhf | armel) qemu=arm ;;
+    ppc64el) qemu=ppc64le ;;
+    *) qemu=$1 ;;
+    esac
+    if ! mountpoint -q "$binfmt"; then
+        mount -t binfmt_misc binfmt_misc "$binfmt"
+        echo "debian.sh: mounted binfmt_misc on $binfmt"
+    fi
+    if [ "$(head -n 1 "$binfmt/qemu-$qemu" 2>/dev/null)" != enabled ]; then
+        update-binfmts --enable "qemu-$qemu"
+        echo "debian.sh: enabled qemu-$qemu in binfmt_misc"
+    fi
+    if ! grep -q '^flags: .*F' "$binfmt/qemu-$qemu"; then
+        echo "debian.sh: qemu-$qemu is registered without the F flag, and would not run in a" \
+            "chroot; the static qemu's registration has it (qemu-user-static)" >&2
+        return 1
+    fi
+}
+
 # Lintian from unstable, the archive's newest, in a fresh unstable system that mmdebstrap makes
 # for it and removes after: each release's build is copied in, lintian reads its .changes (and
 # with it the source package, the .deb and the .buildinfo) and fails on any tag it shows, pedantic
@@ -130,13 +171,16 @@ lintian --pedantic --display-info --allow-root --fail-on error,warning,info,peda
 
 # debian/tests on a fresh testbed of the release with that release's build installed, as
 # Debian's CI runs them. The testbed's tarball has no package lists of its own: -U updates them
-# (and upgrades the testbed) first.
+# (and upgrades the testbed) first. With another architecture $2, the testbed is of that
+# architecture, its every program run by qemu (emulacion), and the build is the one in
+# build/debian/$1-$2/; the results go to build/debian/$1-$2-autopkgtest/.
 autopkgtest_de() {
-    rm -rf "$salida/$1-autopkgtest"
-    echo "debian.sh: autopkgtest on $1"
-    autopkgtest --output-dir="$salida/$1-autopkgtest" -U \
-        "$salida/$1/voltaro_${version}_$arquitectura.changes" \
-        -- unshare --release "$1" --tarball "$(sistema "$1" minbase tar.gz)"
+    local nombre=$1${2:+-$2} de=${2:-$arquitectura}
+    rm -rf "$salida/$nombre-autopkgtest"
+    echo "debian.sh: autopkgtest on $1 ($de)"
+    autopkgtest --output-dir="$salida/$nombre-autopkgtest" -U \
+        "$salida/$nombre/voltaro_${version}_$de.changes" \
+        -- unshare --release "$1" --arch "$de" --tarball "$(sistema "$1" minbase tar.gz "${2:-}")"
 }
 
 # Install, remove and purge the release's build on a fresh system of that release: nothing may be
@@ -185,10 +229,22 @@ lintian)
     construido "$@"
     lintian_de_unstable "$@"
     ;;
-autopkgtest | piuparts)
-    [ $# -eq 2 ] || { echo "usage: $0 $1 RELEASE" >&2; exit 2; }
+autopkgtest)
+    [ $# -eq 2 ] || [ $# -eq 3 ] || { echo "usage: $0 autopkgtest RELEASE [ARCH]" >&2; exit 2; }
+    if [ $# -eq 3 ] && [ "$3" != "$arquitectura" ]; then
+        construido_ajeno "$2" "$3"
+        "$raiz/scripts/dependencias.sh" emulacion
+        emulacion "$3"
+        autopkgtest_de "$2" "$3"
+    else
+        construido "$2"
+        autopkgtest_de "$2"
+    fi
+    ;;
+piuparts)
+    [ $# -eq 2 ] || { echo "usage: $0 piuparts RELEASE" >&2; exit 2; }
     construido "$2"
-    "$1_de" "$2"
+    piuparts_de "$2"
     ;;
 reprotest)
     reprotest_de

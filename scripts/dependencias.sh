@@ -4,8 +4,9 @@
 # (measure the whole program), `paquete` (build the Debian package), `fuente` (make the release
 # tarball and the source package only), `captura` (the README's screenshot), `estres` (the
 # first-picture stress run), `debian` (build fresh Debian systems in the unshare modes of
-# mmdebstrap, sbuild and autopkgtest) or `herramientas_debian` (Debian's tools that
-# scripts/debian.sh runs). Uses sudo when not run as root.
+# mmdebstrap, sbuild and autopkgtest), `herramientas_debian` (Debian's tools that
+# scripts/debian.sh runs) or `emulacion` (qemu's user-mode emulation of the other architectures,
+# for scripts/debian.sh's builds for them). Uses sudo when not run as root.
 #
 # What the game's build needs is debian/control's Build-Depends, installed from there (below) for
 # every task that builds; the lists here hold only what that file cannot say.
@@ -15,13 +16,13 @@ sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 tarea=${1:-jugar}
 
-# Every task but the last three builds the game; the build dependencies of the build-time tests
+# Every task but the last four builds the game; the build dependencies of the build-time tests
 # (the nocheck build profile's) only for the tests and the package, where DEB_BUILD_PROFILES says.
 perfiles=nocheck
 case "$tarea" in
 probar) perfiles= ;;
 paquete) perfiles=${DEB_BUILD_PROFILES:-} ;;
-fuente | debian | herramientas_debian) perfiles=- ;;
+fuente | debian | herramientas_debian | emulacion) perfiles=- ;;
 esac
 
 # The game on a display with no GL driver of its own (Xvfb, a bare X server) draws through Mesa's
@@ -90,6 +91,15 @@ fi
 if [ "$tarea" = herramientas_debian ]; then
     paquetes=(dpkg-dev sbuild autopkgtest piuparts reprotest disorderfs faketime locales-all
               diffoscope-minimal)
+fi
+
+# The programs of Debian's other architectures run here through qemu's user-mode emulation, which
+# the kernel calls for them (binfmt_misc): the static qemu, whose interpreters binfmt-support
+# registers with the F flag, so that they work inside chroots too (scripts/debian.sh cruza).
+# mmdebstrap makes a system of another architecture only when arch-test says this machine runs
+# its programs (scripts/debian.sh autopkgtest RELEASE ARCH).
+if [ "$tarea" = emulacion ]; then
+    paquetes=(qemu-user-static binfmt-support arch-test)
 fi
 
 # sudo clears the environment, so DEBIAN_FRONTEND is handed to apt-get through env: a question

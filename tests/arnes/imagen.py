@@ -107,6 +107,16 @@ def guardada(nombre):
     return Foto.lee(os.path.join(FOTOS, nombre + ".png"))
 
 
+def frente_a_guardada(vista, nombre):
+    """The Diferencia of the picture `vista` and the rendering tests' picture `nombre`. Under
+    autopkgtest the picture seen is kept among the test's artifacts as well, as nombre.png, for
+    a look at what the game drew on the testbed's architecture."""
+    artefactos = os.environ.get("AUTOPKGTEST_ARTIFACTS")
+    if artefactos:
+        vista.guarda(os.path.join(artefactos, nombre + ".png"))
+    return diferencia(vista, guardada(nombre))
+
+
 @dataclass(frozen=True)
 class Diferencia:
     """How two pictures differ: `pixeles` that are not the same, in the box `caja` (left, top,

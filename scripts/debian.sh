@@ -11,7 +11,11 @@
 #                                    .changes, .buildinfo); only the tags expected are allowed
 #   debian.sh comprueba RELEASE      the package's own test (tests/e2e/test_paquete.py) on that
 #                                    release's build, in a fresh system of that release
-#   debian.sh autopkgtest RELEASE    debian/tests on that release's build, installed on a testbed
+#   debian.sh autopkgtest RELEASE [ARCH]
+#                                    debian/tests on that release's build, installed on a testbed;
+#                                    with another architecture (arm64, s390x...), on its build in
+#                                    build/debian/RELEASE-ARCH/, in a testbed of that architecture
+#                                    that qemu's user-mode emulation runs
 #   debian.sh piuparts RELEASE       installing, removing and purging it leaves the system clean
 #   debian.sh reprotest              two builds in varied environments give the same bytes
 #
@@ -44,15 +48,17 @@ opciones_de() {
     fi
 }
 
-# `sistema RELEASE VARIANT EXT [PACKAGE]`: the path of a tarball of a fresh RELEASE of that
-# mmdebstrap variant, with PACKAGE added when one is named, made now unless one under a day old
+# `sistema RELEASE VARIANT EXT [ARCH [PACKAGE]]`: the path of a tarball of a fresh RELEASE of
+# that mmdebstrap variant, of this machine's architecture or ARCH, with PACKAGE added when one is
+# named, made now unless one under a day old
 # is there.
 sistema() {
-    local tarball="$salida/sistemas/$1-$2${4:+-$4}.$3" opciones
+    local tarball="$salida/sistemas/$1-$2${4:+-$4}${5:+-$5}.$3" opciones
     if [ -z "$(find "$tarball" -mmin -1440 2>/dev/null)" ]; then
-        echo "debian.sh: a fresh $1 ($2${4:+, with $4}) from the archive" >&2
+        echo "debian.sh: a fresh $1 ($2${4:+, $4}${5:+, with $5}) from the archive" >&2
         opciones_de "$1"
-        [ -z "${4:-}" ] || opciones+=(--include="$4")
+        [ -z "${4:-}" ] || opciones+=(--arch="$4")
+        [ -z "${5:-}" ] || opciones+=(--include="$5")
         # mmdebstrap tells the output's format from its name's end.
         mmdebstrap "${opciones[@]}" --variant="$2" "$1" "${tarball%/*}/nuevo-${tarball##*/}" >&2
         mv "${tarball%/*}/nuevo-${tarball##*/}" "$tarball"
@@ -133,7 +139,7 @@ cruza() {
         mkdir -p "$carpeta"
         echo "debian.sh: sbuild for trixie on $arquitectura_ajena"
         if ! DEB_BUILD_OPTIONS=crossbuildcanrunhostbinaries sbuild --chroot-mode=unshare \
-            --chroot="$(sistema trixie buildd tar.zst apt-utils)" --dist=trixie \
+            --chroot="$(sistema trixie buildd tar.zst "" apt-utils)" --dist=trixie \
             --host="$arquitectura_ajena" --profiles=cross --source --no-run-lintian \
             --no-run-autopkgtest --no-run-piuparts \
             --jobs="$(nproc)" --build-dir="$carpeta" --nolog "$dsc" >"$carpeta/sbuild.log" 2>&1
@@ -163,6 +169,14 @@ construido() {
             exit 2
         fi
     done
+}
+
+# The same for the build of release $1 for another architecture $2, in build/debian/$1-$2/.
+construido_ajeno() {
+    if [ ! -f "$salida/$1-$2/voltaro_${version}_$2.changes" ]; then
+        echo "debian.sh: no build for $1 on $2 in $salida/$1-$2: run \`$0 cruza $2\` first" >&2
+        exit 2
+    fi
 }
 
 # Lintian from unstable, the archive's newest, in a fresh unstable system that mmdebstrap makes
@@ -236,13 +250,16 @@ comprueba_de() {
 
 # debian/tests on a fresh testbed of the release with that release's build installed, as
 # Debian's CI runs them. The testbed's tarball has no package lists of its own: -U updates them
-# (and upgrades the testbed) first.
+# (and upgrades the testbed) first. With another architecture $2, the testbed is of that
+# architecture, its every program run by qemu (emulacion), and the build is the one in
+# build/debian/$1-$2/; the results go to build/debian/$1-$2-autopkgtest/.
 autopkgtest_de() {
-    rm -rf "$salida/$1-autopkgtest"
-    echo "debian.sh: autopkgtest on $1"
-    autopkgtest --output-dir="$salida/$1-autopkgtest" -U \
-        "$salida/$1/voltaro_${version}_$arquitectura.changes" \
-        -- unshare --release "$1" --tarball "$(sistema "$1" minbase tar.gz)"
+    local nombre=$1${2:+-$2} de=${2:-$arquitectura}
+    rm -rf "$salida/$nombre-autopkgtest"
+    echo "debian.sh: autopkgtest on $1 ($de)"
+    autopkgtest --output-dir="$salida/$nombre-autopkgtest" -U \
+        "$salida/$nombre/voltaro_${version}_$de.changes" \
+        -- unshare --release "$1" --arch "$de" --tarball "$(sistema "$1" minbase tar.gz "${2:-}")"
 }
 
 # Install, remove and purge the release's build on a fresh system of that release: nothing may be
@@ -296,10 +313,27 @@ lintian)
     construido "$@"
     lintian_de_unstable "$@"
     ;;
-comprueba | autopkgtest | piuparts)
-    [ $# -eq 2 ] || { echo "usage: $0 $1 RELEASE" >&2; exit 2; }
+comprueba)
+    [ $# -eq 2 ] || { echo "usage: $0 comprueba RELEASE" >&2; exit 2; }
     construido "$2"
-    "$1_de" "$2"
+    comprueba_de "$2"
+    ;;
+autopkgtest)
+    [ $# -eq 2 ] || [ $# -eq 3 ] || { echo "usage: $0 autopkgtest RELEASE [ARCH]" >&2; exit 2; }
+    if [ $# -eq 3 ] && [ "$3" != "$arquitectura" ]; then
+        construido_ajeno "$2" "$3"
+        "$raiz/scripts/dependencias.sh" emulacion
+        emulacion "$3"
+        autopkgtest_de "$2" "$3"
+    else
+        construido "$2"
+        autopkgtest_de "$2"
+    fi
+    ;;
+piuparts)
+    [ $# -eq 2 ] || { echo "usage: $0 piuparts RELEASE" >&2; exit 2; }
+    construido "$2"
+    piuparts_de "$2"
     ;;
 reprotest)
     reprotest_de

@@ -7,7 +7,8 @@
 # README's screenshot), `estres` (the first-picture stress run), `debian` (build fresh Debian
 # systems in the unshare modes of mmdebstrap, sbuild and autopkgtest), `herramientas_debian`
 # (Debian's tools that scripts/debian.sh runs) or `emulacion` (qemu's user-mode emulation of the
-# other architectures, for scripts/debian.sh's builds for them). Uses sudo when not run as root.
+# other architectures, for scripts/debian.sh's builds and testbeds for them). Uses sudo when not
+# run as root.
 #
 # What the game's build needs is debian/control's Build-Depends, installed from there (below) for
 # every task that builds; the lists here hold only what that file cannot say.
@@ -96,8 +97,10 @@ fi
 # The programs of Debian's other architectures run here through qemu's user-mode emulation, which
 # the kernel calls for them (binfmt_misc): the static qemu, whose interpreters binfmt-support
 # registers with the F flag, so that they work inside chroots too (scripts/debian.sh cruza).
+# mmdebstrap makes a system of another architecture only when arch-test says this machine runs
+# its programs (scripts/debian.sh autopkgtest RELEASE ARCH).
 if [ "$tarea" = emulacion ]; then
-    paquetes=(qemu-user-static binfmt-support)
+    paquetes=(qemu-user-static binfmt-support arch-test)
 fi
 
 # sudo clears the environment, so DEBIAN_FRONTEND is handed to apt-get through env: a question

@@ -36,12 +36,10 @@ sys.path.insert(0, os.path.join(RAIZ, "tests"))
 from arnes import juego as arnes_juego  # noqa: E402
 from arnes.juego import ErrorJuego, Juego  # noqa: E402
 from arnes.proceso import huerfano_muere  # noqa: E402
-from arnes.x import Conexion  # noqa: E402
+from arnes.x import PLAZO, Conexion  # noqa: E402
 from arnes.xvfb import Xvfb  # noqa: E402
 
 TAMANO = "1280x960"  # the screen's
-PLAZO = 30.0  # seconds for a window to show, a picture to settle, mutter to start
-PLAZO_ESC = 10.0  # seconds for the game to end on ESC
 PARADA = 5.0  # seconds for a helper's process group to end before it is killed
 NOMBRES = {"desnudo": "on bare X", "mutter": "under mutter"}
 
@@ -135,10 +133,10 @@ def primera(juego, pantalla):
 
 
 def termina(juego):
-    """Ends the game with ESC; fails unless it exits with status 0 within PLAZO_ESC."""
+    """Ends the game with ESC; fails unless it exits with status 0 within PLAZO."""
     juego.enfoca()
     juego.teclas("Escape")
-    estado = juego.espera_salida(PLAZO_ESC)
+    estado = juego.espera_salida(PLAZO)
     if estado != 0:
         raise ErrorJuego(f"the game ended with status {estado} on ESC")
 

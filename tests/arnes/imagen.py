@@ -1,8 +1,9 @@
 """arnes.imagen — pictures read back from the screen, compared and kept as PNG.
 
 A Foto is a picture in RGB, 3 bytes a pixel, row after row: a window's whole picture as the X
-server gives it (de_x(), which drops the fourth byte of each pixel, unused by the screen though GL
-may write its alpha there), or a PNG file's. Two Fotos are equal when every pixel is; diferencia()
+server gives it (de_x(), which reads the pixels as the server's FormatoX says they are laid out,
+and drops a 32-bit pixel's byte that no colour mask covers, unused by the screen though GL may
+write its alpha there), or a PNG file's. Two Fotos are equal when every pixel is; diferencia()
 says how many pixels differ and the box that holds them all. PNG files are read and written with
 Pillow (python3-pil).
 """
@@ -11,6 +12,42 @@ import os
 from dataclasses import dataclass
 
 from PIL import Image, ImageChops
+
+
+class FormatoNoLeido(Exception):
+    """An X image laid out in a way that the harness does not read."""
+
+
+@dataclass(frozen=True)
+class FormatoX:
+    """How an X server lays out an image's pixels in Z format, as it says on connecting: the byte
+    order of a pixel's bytes (`orden`, "little" or "big"), the bits a pixel takes and the bits
+    each row is padded to (the pixmap format of the image's depth), and the red, green and blue
+    masks of the window's visual (`mascaras`)."""
+    orden: str
+    bits_por_pixel: int
+    relleno: int
+    mascaras: tuple
+
+    def modo(self):
+        """Pillow's raw mode that reads these pixels as RGB ("BGRX" for a little-endian server's
+        32 bits a pixel, "XRGB" for a big-endian one's). Only colours of 8 bits in whole bytes
+        of a 24 or 32-bit pixel are read: the true colour of every X server the tests run on."""
+        octetos = self.bits_por_pixel // 8
+        if self.bits_por_pixel not in (24, 32):
+            raise FormatoNoLeido(f"{self.bits_por_pixel} bits a pixel")
+        modo = ["X"] * octetos
+        for canal, mascara in zip("RGB", self.mascaras):
+            desplazamiento = (mascara & -mascara).bit_length() - 1
+            if mascara >> desplazamiento != 0xFF or desplazamiento % 8:
+                raise FormatoNoLeido(f"{canal} mask {mascara:#x}")
+            octeto = desplazamiento // 8
+            modo[octeto if self.orden == "little" else octetos - 1 - octeto] = canal
+        return "".join(modo)
+
+    def fila(self, ancho):
+        """The bytes of a row of `ancho` pixels, padding included."""
+        return -(-ancho * self.bits_por_pixel // self.relleno) * self.relleno // 8
 
 
 @dataclass(frozen=True)
@@ -42,9 +79,10 @@ class Foto:
         self.imagen().save(ruta, "PNG")
 
     @classmethod
-    def de_x(cls, ancho, alto, datos):
-        """The picture of an X image in Z format of 32 bits a pixel (blue, green, red, unused)."""
-        imagen = Image.frombytes("RGB", (ancho, alto), datos, "raw", "BGRX")
+    def de_x(cls, ancho, alto, datos, formato):
+        """The picture of an X image in Z format laid out as `formato` (a FormatoX) says."""
+        imagen = Image.frombytes("RGB", (ancho, alto), datos, "raw", formato.modo(),
+                                 formato.fila(ancho))
         return cls(ancho, alto, imagen.tobytes())
 
     @classmethod
@@ -67,6 +105,16 @@ FOTOS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "render",
 def guardada(nombre):
     """The rendering tests' picture `nombre` (apertura, tras_c5...) as a Foto."""
     return Foto.lee(os.path.join(FOTOS, nombre + ".png"))
+
+
+def frente_a_guardada(vista, nombre):
+    """The Diferencia of the picture `vista` and the rendering tests' picture `nombre`. Under
+    autopkgtest the picture seen is kept among the test's artifacts as well, as nombre.png, for
+    a look at what the game drew on the testbed's architecture."""
+    artefactos = os.environ.get("AUTOPKGTEST_ARTIFACTS")
+    if artefactos:
+        vista.guarda(os.path.join(artefactos, nombre + ".png"))
+    return diferencia(vista, guardada(nombre))
 
 
 @dataclass(frozen=True)

@@ -31,7 +31,7 @@ from arnes import x as xconexion
 from arnes.proceso import huerfano_muere, reposo
 from arnes.transcripcion import BANNER, lee_turno
 
-PLAZO = 10.0  # seconds to wait for anything the game should do at once; reached only on failure
+PLAZO = xconexion.PLAZO  # seconds for anything the game should do at once; reached only on failure
 SONDEO = 0.005  # seconds between two looks at the transcript
 SONDEO_VENTANA = 0.05  # seconds between two searches for the game's window
 PAUSA_ASENTADA = 0.1  # seconds between two reads of the picture while waiting for it to settle

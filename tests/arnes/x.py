@@ -4,7 +4,9 @@ Conexion wraps a python3-xlib Display: it finds a program's window by the proces
 sets on it (_NET_WM_PID) or by its title, gives a window the keyboard focus and waits until it
 has it, types keys through the XTest extension (as a person's keyboard would, to whichever window
 has the focus; a key's press and release apart too, for a caller that times what a press does),
-reads a window's size and properties, reads a window's whole picture back (arnes.imagen.Foto),
+reads a window's size and properties, reads a window's whole picture back (arnes.imagen.Foto,
+decoded as the server lays out its images: its byte order, its pixmap formats and the window's
+visual, all read from the connection),
 and maps, unmaps and resizes a window, each waited for. tapa() maps another client's window over
 the whole screen for as long as it is open.
 
@@ -19,9 +21,13 @@ from Xlib import X, XK
 from Xlib import display as xdisplay
 from Xlib import error as xerror
 
-from arnes.imagen import Foto
+from arnes.imagen import Foto, FormatoX
 
-PLAZO = 10.0  # seconds for anything the X server should do at once; reached only on failure
+# Seconds for anything that the X server or the game should do at once. Every wait ends as soon
+# as what it waits for holds; this deadline only ends a test that hangs, so it stands far above
+# what a busy machine or one under emulation takes (a game's SPACE under qemu's emulation of
+# s390x, the slowest seen, takes a few seconds).
+PLAZO = 60.0
 SONDEO = 0.01  # seconds between two looks at what is awaited
 RETARDO = 12  # milliseconds between two keys when the caller says nothing
 
@@ -45,6 +51,12 @@ class Conexion:
         self.raiz = pantalla.root
         self.ancho, self.alto = pantalla.width_in_pixels, pantalla.height_in_pixels
         self._pid = self.d.intern_atom("_NET_WM_PID")
+        info = self.d.display.info
+        self._orden = "big" if info.image_byte_order == X.MSBFirst else "little"
+        self._formatos = {f.depth: (f.bits_per_pixel, f.scanline_pad)
+                          for f in info.pixmap_formats}
+        self._mascaras = {v.visual_id: (v.red_mask, v.green_mask, v.blue_mask)
+                          for p in info.roots for d in p.allowed_depths for v in d.visuals}
 
     def __enter__(self):
         return self
@@ -198,7 +210,11 @@ class Conexion:
         ventana = self.raiz if ventana is None else self.ventana(ventana)
         ancho, alto = self.tamano(ventana)
         imagen = ventana.get_image(0, 0, ancho, alto, X.ZPixmap, 0xFFFFFFFF)
-        return Foto.de_x(ancho, alto, imagen.data)
+        return Foto.de_x(ancho, alto, imagen.data, self.formato(imagen.depth, imagen.visual))
+
+    def formato(self, profundidad, visual):
+        """The FormatoX of this server's images of `profundidad` bits of colour on `visual`."""
+        return FormatoX(self._orden, *self._formatos[profundidad], self._mascaras[visual])
 
     # What a window manager or a person does to a window, each waited for.
 

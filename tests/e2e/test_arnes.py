@@ -1,6 +1,8 @@
 """The harness's private X server for a command (python3 -m arnes.xvfb, which the test command
 runs the suite under): one of the size asked, the command's exit status given back, so that a
-failed suite is never reported as a pass, and no server left behind."""
+failed suite is never reported as a pass, and no server left behind. And the harness's reading of
+an X image as the server lays it out: the same picture from a little-endian server (amd64's,
+arm64's Xvfb) and a big-endian one (s390x's), whatever the pixel's size and the visual's masks."""
 
 import os
 import subprocess
@@ -8,7 +10,8 @@ import sys
 
 import pytest
 
-from arnes.x import Conexion, ErrorX
+from arnes.imagen import Foto, FormatoNoLeido, FormatoX
+from arnes.x import PLAZO, Conexion, ErrorX
 
 ARNES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 
@@ -21,10 +24,44 @@ def test_orden_en_xvfb_propio(guion, estado):
                 "print(os.environ['DISPLAY'], x.ancho, x.alto, flush=True)\n" + guion)
     r = subprocess.run([sys.executable, "-m", "arnes.xvfb", "--tamano", "640x480", "--",
                         sys.executable, "-c", programa], env=dict(os.environ, PYTHONPATH=ARNES),
-                       capture_output=True, text=True, timeout=30, check=False)
+                       capture_output=True, text=True, timeout=PLAZO, check=False)
     assert r.returncode == estado, f"exit status; stderr {r.stderr!r}"
     nombre, ancho, alto = r.stdout.split()
     assert (ancho, alto) == ("640", "480"), "the private server's screen"
     assert nombre != os.environ.get("DISPLAY"), "the command ran on the tests' own display"
     with pytest.raises(ErrorX):
         Conexion(nombre)
+
+
+# A picture of 3x2 pixels, (R, G, B) each, and the X images of it that servers send: each
+# pixel's value is R, G and B at the visual's masks, its bytes in the server's order, each row
+# padded to 32 bits.
+PIXELES = [(0x01, 0x02, 0x03), (0xFF, 0x80, 0x00), (0x10, 0x20, 0x30),
+           (0x00, 0x00, 0xFF), (0xFE, 0xFD, 0xFC), (0x7F, 0x00, 0x40)]
+RGB = (0xFF0000, 0xFF00, 0xFF)
+BGR = (0xFF, 0xFF00, 0xFF0000)
+
+
+def imagen_x(orden, bits, mascaras):
+    octetos, filas = bits // 8, []
+    for fila in (PIXELES[:3], PIXELES[3:]):
+        datos = b"".join(sum(c << (m & -m).bit_length() - 1 for c, m in zip(p, mascaras))
+                         .to_bytes(octetos, orden) for p in fila)
+        filas.append(datos + bytes(-len(datos) % 4))
+    return b"".join(filas)
+
+
+@pytest.mark.parametrize("orden, bits, mascaras", [
+    ("little", 32, RGB), ("big", 32, RGB), ("little", 24, RGB), ("big", 24, RGB),
+    ("little", 32, BGR), ("big", 32, BGR)])
+def test_imagen_x_como_la_da_el_servidor(orden, bits, mascaras):
+    foto = Foto.de_x(3, 2, imagen_x(orden, bits, mascaras), FormatoX(orden, bits, 32, mascaras))
+    assert foto.datos == bytes(c for p in PIXELES for c in p)
+
+
+@pytest.mark.parametrize("bits, mascaras", [(16, (0xF800, 0x7E0, 0x1F)),
+                                            (32, (0x3FF00000, 0xFFC00, 0x3FF))],
+                         ids=["16 bits a pixel", "10-bit colours"])
+def test_imagen_x_que_no_se_lee(bits, mascaras):
+    with pytest.raises(FormatoNoLeido):
+        Foto.de_x(3, 2, bytes(24), FormatoX("little", bits, 32, mascaras))

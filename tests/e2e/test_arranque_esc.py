@@ -2,7 +2,7 @@
 has the game's title, tells the desktop its program (WM_CLASS) and process (_NET_WM_PID), fills
 the screen and shows the opening exactly as the rendering tests' picture of it; keys that are not SPACE print nothing; ESC ends the program with status 0."""
 
-from arnes.imagen import diferencia, guardada
+from arnes.imagen import frente_a_guardada
 from arnes.transcripcion import BANNER, TITULO
 
 
@@ -14,7 +14,7 @@ def test_arranque_y_esc(partida, pantalla):
     # Full screen: the window's size is the screen's, with no window manager to grant it.
     assert partida.tamano() == (pantalla.ancho, pantalla.alto), "the window's size"
     # The settled picture is the opening as the rendering tests keep it.
-    cambio = diferencia(partida.asentada(), guardada("apertura"))
+    cambio = frente_a_guardada(partida.asentada(), "apertura")
     assert not cambio, f"the opening's picture: {cambio}"
     # Ordinary keys other than SPACE and ESC, and special keys, the arrows among them, only
     # redraw or move the cursor.

@@ -3,7 +3,7 @@ walked there with the arrows, SPACE plays it, the next SPACE lets the computer a
 the cursor on the computer's new disc, where a further SPACE is an illegal attempt. The pictures
 after the move and the reply are the rendering tests' pictures of them."""
 
-from arnes.imagen import diferencia, guardada
+from arnes.imagen import frente_a_guardada
 from arnes.reglas import NEGRA, juega
 from arnes.transcripcion import BANNER, ILEGAL, volcado
 
@@ -43,7 +43,7 @@ def test_c5_y_respuesta(partida):
     # From (0,0), down column 0 to row 2, then right along the empty row 2 to column 4.
     partida.teclas("Down", "Down", "Right", "Right", "Right", "Right")
     assert partida.espacio("the person's move at C5").bruto == JUGADA_C5, "move at C5"
-    cambio = diferencia(partida.asentada(), guardada("tras_c5"))
+    cambio = frente_a_guardada(partida.asentada(), "tras_c5")
     assert not cambio, f"the picture after C5 against the rendering tests' one: {cambio}"
 
     respuesta = partida.espacio("the computer's reply")
@@ -56,7 +56,7 @@ def test_c5_y_respuesta(partida):
     # The rendering tests' picture of the reply is of (2,5), the choice of rand() unseeded, as
     # in a newly started game.
     if respuesta.casilla == (2, 5):
-        cambio = diferencia(partida.asentada(), guardada("tras_la_respuesta"))
+        cambio = frente_a_guardada(partida.asentada(), "tras_la_respuesta")
         assert not cambio, f"the picture after the reply against the rendering tests' one: {cambio}"
 
     sobre_el_disco = partida.espacio("SPACE on the computer's disc")

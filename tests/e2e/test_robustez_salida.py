@@ -11,6 +11,7 @@ import pytest
 
 from arnes.juego import Juego
 from arnes.reglas import teclas_barrida
+from arnes.x import PLAZO
 
 
 @contextlib.contextmanager
@@ -31,7 +32,7 @@ def tuberia_corta(binario):
         head = subprocess.Popen(["head", "-3"], stdin=juego.proceso.stdout,
                                 stdout=subprocess.PIPE)
         juego.proceso.stdout.close()  # the reading end is head's alone: gone when head ends
-        leido, _ = head.communicate(timeout=10)
+        leido, _ = head.communicate(timeout=PLAZO)
         assert leido == b"\n\n\n", "what head read: the first lines of the cleared console"
         yield juego
 

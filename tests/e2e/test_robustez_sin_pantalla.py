@@ -19,10 +19,8 @@ import pytest
 
 from arnes import juego as arnes_juego
 from arnes.juego import REINTENTOS, ErrorJuego, Juego
-from arnes.x import Conexion
+from arnes.x import PLAZO, Conexion
 from arnes.xvfb import Xvfb
-
-PLAZO_SALIDA = 10  # seconds for the game to notice that its server is gone
 
 
 def comprueba_final(estado, errores, pantalla):
@@ -35,7 +33,7 @@ def comprueba_final(estado, errores, pantalla):
 
 def sin_servidor(binario, entorno, pantalla):
     r = subprocess.run([binario], env=entorno, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=PLAZO_SALIDA,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=PLAZO,
                        check=False)
     comprueba_final(r.returncode, r.stderr, pantalla)
 
@@ -78,7 +76,7 @@ def test_servidor_perdido(binario, senal, ocupado):
         try:
             servidor.proceso.send_signal(senal)
             servidor.proceso.wait()
-            estado = juego.espera_salida(PLAZO_SALIDA)
+            estado = juego.espera_salida(PLAZO)
         finally:
             parar.set()
             if ocupado:

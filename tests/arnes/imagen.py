@@ -35,12 +35,14 @@ class FormatoX:
         of a 24 or 32-bit pixel are read: the true colour of every X server the tests run on."""
         octetos = self.bits_por_pixel // 8
         if self.bits_por_pixel not in (24, 32):
-            raise FormatoNoLeido(f"{self.bits_por_pixel} bits a pixel")
+            raise FormatoNoLeido(f"the X server's images have {self.bits_por_pixel} bits a "
+                                 "pixel, not 24 or 32")
         modo = ["X"] * octetos
         for canal, mascara in zip("RGB", self.mascaras):
             desplazamiento = (mascara & -mascara).bit_length() - 1
             if mascara >> desplazamiento != 0xFF or desplazamiento % 8:
-                raise FormatoNoLeido(f"{canal} mask {mascara:#x}")
+                raise FormatoNoLeido(f"the visual's {canal} mask, {mascara:#x}, is not 8 bits "
+                                     "in a whole byte")
             octeto = desplazamiento // 8
             modo[octeto if self.orden == "little" else octetos - 1 - octeto] = canal
         return "".join(modo)

@@ -28,7 +28,7 @@ import tempfile
 import time
 
 from arnes import x as xconexion
-from arnes.proceso import huerfano_muere, reposo
+from arnes.proceso import cpu, huerfano_muere, reposo
 from arnes.transcripcion import BANNER, lee_turno
 
 PLAZO = xconexion.PLAZO  # seconds for anything the game should do at once; reached only on failure
@@ -220,9 +220,11 @@ class Juego:
 
     def asentada(self, desde=None, plazo=PLAZO):
         """The window's picture (arnes.imagen.Foto) once the game is idle and the picture steady:
-        three reads PAUSA_ASENTADA apart that agree (size, picture and the main thread's count of
-        waits), something drawn, and the game's main thread waiting all along without waking
-        once. With `desde`, a count of waits taken (reposo()) before something was done to the
+        three reads PAUSA_ASENTADA apart that agree (size, picture, the main thread's count of
+        waits and the CPU time of all the game's threads), something drawn, and the game's main
+        thread waiting all along without waking once. The CPU time tells a frame still being drawn
+        by Mesa's rendering threads while the main thread waits for them, which on a slow machine
+        (under emulation) outlasts the reads. With `desde`, a count of waits taken (reposo()) before something was done to the
         window, the thread must also have woken and waited again since, so that what was done
         has reached it."""
         limite = time.monotonic() + plazo
@@ -230,7 +232,7 @@ class Juego:
         while time.monotonic() < limite:
             estado, esperas = self.reposo()
             foto = self.x.foto(self.ventana)
-            ahora = (esperas, foto)
+            ahora = (esperas, cpu(self.proceso.pid), foto)
             if (ahora == anterior and estado == "S" and (desde is None or esperas > desde)
                     and not foto.negra()):
                 iguales += 1

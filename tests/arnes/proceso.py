@@ -7,7 +7,8 @@ signal and then executes the command, which keeps setpriv's process id.
 
 reposo() reads, through psutil, what the harness needs to know of an idle game: the state of its
 main thread ("S" while it waits) and how many times that thread has waited (its voluntary context
-switches: one for each wait for an X event or reply, among others).
+switches: one for each wait for an X event or reply, among others); cpu() the CPU time of all its
+threads, which an idle game does not add to.
 """
 
 import psutil
@@ -25,3 +26,9 @@ def reposo(pid):
         estado = {psutil.STATUS_SLEEPING: "S", psutil.STATUS_RUNNING: "R"}.get(
             proceso.status(), proceso.status())
         return estado, proceso.num_ctx_switches().voluntary
+
+
+def cpu(pid):
+    """The CPU time, user and system, of all the threads of process `pid` so far, in seconds."""
+    tiempos = psutil.Process(pid).cpu_times()
+    return tiempos.user + tiempos.system

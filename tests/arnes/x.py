@@ -25,9 +25,10 @@ from arnes.imagen import Foto, FormatoX
 
 # Seconds for anything that the X server or the game should do at once. Every wait ends as soon
 # as what it waits for holds; this deadline only ends a test that hangs, so it stands far above
-# what a busy machine or one under emulation takes (a game's SPACE under qemu's emulation of
-# s390x, the slowest seen, takes a few seconds).
-PLAZO = 60.0
+# what a busy machine or one under emulation takes (the slowest wait seen, for the game's first
+# settled picture with its every program under qemu's emulation of arm64, took 21 s on a loaded
+# machine).
+PLAZO = 120.0
 SONDEO = 0.01  # seconds between two looks at what is awaited
 RETARDO = 12  # milliseconds between two keys when the caller says nothing
 

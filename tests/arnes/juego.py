@@ -220,13 +220,13 @@ class Juego:
 
     def asentada(self, desde=None, plazo=PLAZO):
         """The window's picture (arnes.imagen.Foto) once the game is idle and the picture steady:
-        three reads PAUSA_ASENTADA apart that agree (size, picture, the main thread's count of
-        waits and the CPU time of all the game's threads), something drawn, and the game's main
-        thread waiting all along without waking once. The CPU time tells a frame still being drawn
-        by Mesa's rendering threads while the main thread waits for them, which on a slow machine
-        (under emulation) outlasts the reads. With `desde`, a count of waits taken (reposo()) before something was done to the
-        window, the thread must also have woken and waited again since, so that what was done
-        has reached it."""
+        three reads PAUSA_ASENTADA apart that agree (size, picture, the main thread's count of waits
+        and the CPU time of all the game's threads), something drawn, and the game's main thread
+        waiting all along without waking once. The CPU time tells a frame still being drawn by
+        Mesa's rendering threads while the main thread waits for them, which on a slow machine
+        (under emulation) outlasts the reads. With `desde`, a count of waits taken (reposo()) before
+        something was done to the window, the thread must also have woken and waited again since, so
+        that what was done has reached it."""
         limite = time.monotonic() + plazo
         anterior, iguales = None, 0
         while time.monotonic() < limite:

@@ -10,7 +10,7 @@ import sys
 
 import pytest
 
-from arnes.imagen import Foto, FormatoNoLeido, FormatoX
+from arnes.imagen import Foto, FormatoX
 from arnes.x import PLAZO, Conexion, ErrorX
 
 ARNES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
@@ -58,10 +58,3 @@ def test_imagen_x_como_la_da_el_servidor(orden, bits, mascaras):
     foto = Foto.de_x(3, 2, imagen_x(orden, bits, mascaras), FormatoX(orden, bits, 32, mascaras))
     assert foto.datos == bytes(c for p in PIXELES for c in p)
 
-
-@pytest.mark.parametrize("bits, mascaras", [(16, (0xF800, 0x7E0, 0x1F)),
-                                            (32, (0x3FF00000, 0xFFC00, 0x3FF))],
-                         ids=["16 bits a pixel", "10-bit colours"])
-def test_imagen_x_que_no_se_lee(bits, mascaras):
-    with pytest.raises(FormatoNoLeido):
-        Foto.de_x(3, 2, bytes(24), FormatoX("little", bits, 32, mascaras))

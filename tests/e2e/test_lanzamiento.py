@@ -67,7 +67,6 @@ def ultima_de_appstream():
 
 # Where else the version is written, and how it is read there.
 VERSIONES = {
-    "NEWS, newest entry": lambda c: ultima_de_news()[0],
     "scripts/version.sh": lambda c: ejecuta("bash", os.path.join(FUENTES, "scripts/version.sh"))
     .strip(),
     "English manual page": lambda c: version_th(lee(FUENTES, "datos/voltaro.6")),

@@ -52,10 +52,10 @@ void casilla(int fila, int col)
     glPushMatrix();
     glTranslatef(static_cast<GLfloat>(col), 0.0F, static_cast<GLfloat>(fila));
     cuadro(true);
-    if (matriz[fila][col] == 1) {
+    if (matriz[fila][col] == BLANCAS) {
         pon_color(BLANCO);
         ficha();
-    } else if (matriz[fila][col] == 2) {
+    } else if (matriz[fila][col] == NEGRAS) {
         pon_color(GRIS);
         ficha();
     }

@@ -120,17 +120,17 @@ void ejes()
 const char *texto_mensaje(int codigo)
 {
     switch (codigo) {
-    case 1:
+    case MSG_ILEGAL:
         return "EN ESA POSICION NO PUEDES TIRAR.";
-    case 2:
+    case MSG_MAQUINA_PASA:
         return "LA MAQUINA NO PUEDE TIRAR. TE TOCA A TI..";
-    case 3:
+    case MSG_JUGADOR_PASA:
         return "NO PUEDES TIRAR. PULSA 'ESPACIO' PARA SALTAR TU TURNO.";
-    case 4:
+    case MSG_GANA_JUGADOR:
         return "FIN DEL JUEGO. HAS GANADO.";
-    case 5:
+    case MSG_GANA_MAQUINA:
         return "FIN DEL JUEGO. GANA LA MAQUINA.";
-    case 6:
+    case MSG_EMPATE:
         return "FIN DEL JUEGO. EMPATE.";
     default:
         return nullptr;
@@ -145,12 +145,13 @@ bool linea_ultima_tirada(char *linea, int largo)
     if (pierde_turno != 0) {
         return false;
     }
-    if (ataca == 1 && (msg < 3 || msg > 6)) {
+    const bool fin_de_partida = msg >= MSG_GANA_JUGADOR && msg <= MSG_EMPATE;
+    if (ataca == BLANCAS && msg != MSG_JUGADOR_PASA && !fin_de_partida) {
         std::snprintf(linea, static_cast<size_t>(largo), "HAS TIRADO EN: %c %d.", 65 + tiradai,
                       tiradan + 1);
         return true;
     }
-    if (primera_tirada == 0 && msg != 2 && (msg < 4 || msg > 6)) {
+    if (primera_tirada == 0 && msg != MSG_MAQUINA_PASA && !fin_de_partida) {
         std::snprintf(linea, static_cast<size_t>(largo), "MAQUINA HA TIRADO EN: %c %d.", 65 + imax,
                       nmax + 1);
         return true;

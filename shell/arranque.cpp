@@ -34,7 +34,7 @@ void preparar_partida()
     limpiar_pantalla();
     std::printf("VOLTARO V1.0  GRAFICO\t\t BY TORNALUX");
     std::fflush(stdout);
-    pon_nombre(1, "Jugador (blancas)");
-    pon_nombre(2, "Maquina (negras)");
+    pon_nombre(BLANCAS, "Jugador (blancas)");
+    pon_nombre(NEGRAS, "Maquina (negras)");
     modo = 3;
 }

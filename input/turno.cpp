@@ -33,6 +33,27 @@ void intercambia_turno()
     no_ataca = t;
 }
 
+// Decides and announces the winner from the disc counts and stops the game (play = 0).
+void finjuego()
+{
+    contar_fichas();
+    if (numx > num0) {
+        ganador = BLANCAS;
+        msg = MSG_GANA_JUGADOR;
+    } else if (num0 > numx) {
+        ganador = NEGRAS;
+        msg = MSG_GANA_MAQUINA;
+    }
+    if (ganador != 0) {
+        std::printf("Ha ganado %s\n", nombre(ganador));
+    } else {
+        std::printf("%s y %s han quedado empatados.\n", nombre(BLANCAS), nombre(NEGRAS));
+        msg = MSG_EMPATE;
+    }
+    std::printf("\n\n\nBY TORNALUX\n");
+    play = 0;
+}
+
 // The player to move has no legal square: count the pass; the second in a row ends the game.
 void pasa_turno()
 {
@@ -125,24 +146,4 @@ void keyboard(unsigned char tecla, int /*x*/, int /*y*/)
     // The transcript is read as the game goes, often through a pipe: send each turn's lines now.
     std::fflush(stdout);
     pedir_redibujo();
-}
-
-void finjuego()
-{
-    contar_fichas();
-    if (numx > num0) {
-        ganador = BLANCAS;
-        msg = MSG_GANA_JUGADOR;
-    } else if (num0 > numx) {
-        ganador = NEGRAS;
-        msg = MSG_GANA_MAQUINA;
-    }
-    if (ganador != 0) {
-        std::printf("Ha ganado %s\n", nombre(ganador));
-    } else {
-        std::printf("%s y %s han quedado empatados.\n", nombre(BLANCAS), nombre(NEGRAS));
-        msg = MSG_EMPATE;
-    }
-    std::printf("\n\n\nBY TORNALUX\n");
-    play = 0;
 }

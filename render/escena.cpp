@@ -46,6 +46,16 @@ void cuadro(bool con_normal)
     glEnd();
 }
 
+// Draws one disc, a flat tile over the centre of the square whose frame is current.
+void ficha()
+{
+    glPushMatrix();
+    glTranslatef(0.5F, 0.1F, 0.5F);
+    glScalef(1.0F, 0.2F, 1.0F);
+    glutSolidCube(0.6);
+    glPopMatrix();
+}
+
 void casilla(int fila, int col)
 {
     pon_color((fila + col) % 2 == 0 ? ROJO : AZUL);
@@ -154,13 +164,4 @@ void display()
     mensajes();
     glutSwapBuffers();
     al_dia = true;
-}
-
-void ficha()
-{
-    glPushMatrix();
-    glTranslatef(0.5F, 0.1F, 0.5F);
-    glScalef(1.0F, 0.2F, 1.0F);
-    glutSolidCube(0.6);
-    glPopMatrix();
 }

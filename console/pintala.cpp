@@ -15,11 +15,11 @@ void pintala()
         std::printf("%d", fila);
         for (int col = 0; col < TAM; ++col) {
             switch (matriz[fila][col]) {
-            case 1:
+            case BLANCAS:
                 std::printf("|B");
                 ++blancas;
                 break;
-            case 2:
+            case NEGRAS:
                 std::printf("|N");
                 ++negras;
                 break;

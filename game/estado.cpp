@@ -5,8 +5,8 @@
 
 int matriz[TAM][TAM];
 int ia[TAM][TAM];
-int ataca = 2;
-int no_ataca = 1;
+int ataca = NEGRAS;
+int no_ataca = BLANCAS;
 int ptos;
 int fin_juego;
 std::int8_t pierde_turno;
@@ -29,13 +29,13 @@ void posicion_inicial()
 {
     for (auto &fila : matriz) {
         for (int &celda : fila) {
-            celda = 0;
+            celda = VACIA;
         }
     }
-    matriz[3][3] = 1;
-    matriz[4][4] = 1;
-    matriz[3][4] = 2;
-    matriz[4][3] = 2;
+    matriz[3][3] = BLANCAS;
+    matriz[4][4] = BLANCAS;
+    matriz[3][4] = NEGRAS;
+    matriz[4][3] = NEGRAS;
 }
 
 void contar_fichas()
@@ -44,8 +44,8 @@ void contar_fichas()
     num0 = 0;
     for (const auto &fila : matriz) {
         for (const int celda : fila) {
-            numx += celda == 1;
-            num0 += celda == 2;
+            numx += celda == BLANCAS;
+            num0 += celda == NEGRAS;
         }
     }
 }

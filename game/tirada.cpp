@@ -30,7 +30,7 @@ void ejecuta_tirada(int jugador, int contrario, int fila, int col, int solo_prue
     if (acumular == 0) {
         ptos = 0;
     }
-    if (matriz[fila][col] != 0) {
+    if (matriz[fila][col] != VACIA) {
         return;
     }
     for (const auto &dir : DIRECCIONES) {

@@ -15,7 +15,7 @@ void busca_en_orden(int paso)
     const int inicio = (z_actual * TAM) + x_actual;
     for (int k = 1; k <= CASILLAS; ++k) {
         const int i = ((inicio + (k * paso)) % CASILLAS + CASILLAS) % CASILLAS;
-        if (matriz[i / TAM][i % TAM] == 0) {
+        if (matriz[i / TAM][i % TAM] == VACIA) {
             z_actual = i / TAM;
             x_actual = i % TAM;
             return;
@@ -28,7 +28,7 @@ void busca_en_orden(int paso)
 void busca_en_columna(int paso)
 {
     for (int fila = z_actual + paso; fila >= 0 && fila < TAM; fila += paso) {
-        if (matriz[fila][x_actual] == 0) {
+        if (matriz[fila][x_actual] == VACIA) {
             z_actual = fila;
             return;
         }
@@ -39,8 +39,8 @@ void busca_en_columna(int paso)
 
 void keyboard_especial(int tecla, int /*x*/, int /*y*/)
 {
-    if (msg == 1) {
-        msg = 0;
+    if (msg == MSG_ILEGAL) {
+        msg = MSG_NINGUNO;
     }
     switch (tecla) {
     case TECLA_IZQUIERDA:

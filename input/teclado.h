@@ -17,9 +17,6 @@ constexpr int TECLA_ABAJO = 103;
 // transcript on standard output. The mouse position is ignored.
 void keyboard(unsigned char tecla, int x, int y);
 
-// Decides and announces the winner from the disc counts and stops the game (play = 0).
-void finjuego();
-
 // Special keys. The arrows move the cursor onto empty squares, jumping occupied ones: Left and
 // Right in reading order with wrap-around, Up and Down in the cursor's column, stopping at the
 // edge. Any special key clears the illegal-square message. The mouse position is ignored.

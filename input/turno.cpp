@@ -21,9 +21,6 @@
 
 namespace {
 
-constexpr int BLANCAS = 1; // the person
-constexpr int NEGRAS = 2;  // the computer
-
 const char *nombre(int jugador)
 {
     return name[jugador - 1];
@@ -36,6 +33,27 @@ void intercambia_turno()
     no_ataca = t;
 }
 
+// Decides and announces the winner from the disc counts and stops the game (play = 0).
+void finjuego()
+{
+    contar_fichas();
+    if (numx > num0) {
+        ganador = BLANCAS;
+        msg = MSG_GANA_JUGADOR;
+    } else if (num0 > numx) {
+        ganador = NEGRAS;
+        msg = MSG_GANA_MAQUINA;
+    }
+    if (ganador != 0) {
+        std::printf("Ha ganado %s\n", nombre(ganador));
+    } else {
+        std::printf("%s y %s han quedado empatados.\n", nombre(BLANCAS), nombre(NEGRAS));
+        msg = MSG_EMPATE;
+    }
+    std::printf("\n\n\nBY TORNALUX\n");
+    play = 0;
+}
+
 // The player to move has no legal square: count the pass; the second in a row ends the game.
 void pasa_turno()
 {
@@ -43,9 +61,9 @@ void pasa_turno()
     pierde_turno = 1;
     if (ataca == NEGRAS) {
         std::printf("%s.\n", nombre(NEGRAS));
-        msg = 2;
+        msg = MSG_MAQUINA_PASA;
     } else {
-        msg = 3;
+        msg = MSG_JUGADOR_PASA;
     }
     if (fin_juego == 1) {
         std::printf("no puede tirar.\nEl turno pasa de jugador.\n");
@@ -67,7 +85,7 @@ void tira_maquina()
     x_actual = nmax;
     pierde_turno = 0;
     primera_tirada = 0;
-    msg = 0;
+    msg = MSG_NINGUNO;
 }
 
 // The person plays at the cursor. An illegal square gives the turn back, so that the next SPACE
@@ -82,11 +100,11 @@ void tira_jugador()
     if (ptos > 0) {
         std::printf("%s tir" O_AGUDA " en la posici" O_AGUDA "n (%d,%d)\n\n", nombre(ataca),
                     tiradai, tiradan);
-        msg = 0;
+        msg = MSG_NINGUNO;
         pierde_turno = 0;
     } else {
         std::printf("Ah" I_AGUDA " no puedes tirar. Vuelve a intentarlo porque puedes.\n\n");
-        msg = 1;
+        msg = MSG_ILEGAL;
         intercambia_turno();
     }
 }
@@ -128,24 +146,4 @@ void keyboard(unsigned char tecla, int /*x*/, int /*y*/)
     // The transcript is read as the game goes, often through a pipe: send each turn's lines now.
     std::fflush(stdout);
     pedir_redibujo();
-}
-
-void finjuego()
-{
-    contar_fichas();
-    if (numx > num0) {
-        ganador = BLANCAS;
-        msg = 4;
-    } else if (num0 > numx) {
-        ganador = NEGRAS;
-        msg = 5;
-    }
-    if (ganador != 0) {
-        std::printf("Ha ganado %s\n", nombre(ganador));
-    } else {
-        std::printf("%s y %s han quedado empatados.\n", nombre(BLANCAS), nombre(NEGRAS));
-        msg = 6;
-    }
-    std::printf("\n\n\nBY TORNALUX\n");
-    play = 0;
 }

@@ -46,16 +46,26 @@ void cuadro(bool con_normal)
     glEnd();
 }
 
+// Draws one disc, a flat tile over the centre of the square whose frame is current.
+void ficha()
+{
+    glPushMatrix();
+    glTranslatef(0.5F, 0.1F, 0.5F);
+    glScalef(1.0F, 0.2F, 1.0F);
+    glutSolidCube(0.6);
+    glPopMatrix();
+}
+
 void casilla(int fila, int col)
 {
     pon_color((fila + col) % 2 == 0 ? ROJO : AZUL);
     glPushMatrix();
     glTranslatef(static_cast<GLfloat>(col), 0.0F, static_cast<GLfloat>(fila));
     cuadro(true);
-    if (matriz[fila][col] == 1) {
+    if (matriz[fila][col] == BLANCAS) {
         pon_color(BLANCO);
         ficha();
-    } else if (matriz[fila][col] == 2) {
+    } else if (matriz[fila][col] == NEGRAS) {
         pon_color(GRIS);
         ficha();
     }
@@ -154,13 +164,4 @@ void display()
     mensajes();
     glutSwapBuffers();
     al_dia = true;
-}
-
-void ficha()
-{
-    glPushMatrix();
-    glTranslatef(0.5F, 0.1F, 0.5F);
-    glScalef(1.0F, 0.2F, 1.0F);
-    glutSolidCube(0.6);
-    glPopMatrix();
 }

@@ -16,7 +16,4 @@ void reshape(int ancho, int alto);
 // GLUT display callback: draws one frame and recounts the discs into numx and num0.
 void display();
 
-// Draws one disc, a flat tile over the centre of the square whose frame is current.
-void ficha();
-
 #endif

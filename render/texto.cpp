@@ -91,6 +91,51 @@ void escribe_en(GLfloat x, GLfloat y, GLfloat z, const char *texto, int tamano)
     EscribirTexto(texto, tamano);
 }
 
+// The text of status message `codigo`, or nullptr for the codes that show none.
+const char *texto_mensaje(int codigo)
+{
+    switch (codigo) {
+    case MSG_ILEGAL:
+        return "EN ESA POSICION NO PUEDES TIRAR.";
+    case MSG_MAQUINA_PASA:
+        return "LA MAQUINA NO PUEDE TIRAR. TE TOCA A TI..";
+    case MSG_JUGADOR_PASA:
+        return "NO PUEDES TIRAR. PULSA 'ESPACIO' PARA SALTAR TU TURNO.";
+    case MSG_GANA_JUGADOR:
+        return "FIN DEL JUEGO. HAS GANADO.";
+    case MSG_GANA_MAQUINA:
+        return "FIN DEL JUEGO. GANA LA MAQUINA.";
+    case MSG_EMPATE:
+        return "FIN DEL JUEGO. EMPATE.";
+    default:
+        return nullptr;
+    }
+}
+
+// Writes into `linea` (of `largo` bytes) the last-move line that the window shows now, and
+// returns false, leaving `linea` empty, when no line is shown. After the person's move the line
+// shows it; after the computer's, the computer's. It stays hidden after a pass, at the end, and
+// for an attempt that follows the computer's pass.
+bool linea_ultima_tirada(char *linea, int largo)
+{
+    linea[0] = '\0';
+    if (pierde_turno != 0) {
+        return false;
+    }
+    const bool fin_de_partida = msg >= MSG_GANA_JUGADOR && msg <= MSG_EMPATE;
+    if (ataca == BLANCAS && msg != MSG_JUGADOR_PASA && !fin_de_partida) {
+        std::snprintf(linea, static_cast<size_t>(largo), "HAS TIRADO EN: %c %d.", 65 + tiradai,
+                      tiradan + 1);
+        return true;
+    }
+    if (primera_tirada == 0 && msg != MSG_MAQUINA_PASA && !fin_de_partida) {
+        std::snprintf(linea, static_cast<size_t>(largo), "MAQUINA HA TIRADO EN: %c %d.", 65 + imax,
+                      nmax + 1);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void EscribirTexto(const char *texto, int tamano)
@@ -115,47 +160,6 @@ void ejes()
         std::snprintf(linea, sizeof linea, "%c", 65 + k);
         escribe_en(-0.2F, 0.1F, static_cast<GLfloat>(k) + 0.5F, linea, 18);
     }
-}
-
-const char *texto_mensaje(int codigo)
-{
-    switch (codigo) {
-    case 1:
-        return "EN ESA POSICION NO PUEDES TIRAR.";
-    case 2:
-        return "LA MAQUINA NO PUEDE TIRAR. TE TOCA A TI..";
-    case 3:
-        return "NO PUEDES TIRAR. PULSA 'ESPACIO' PARA SALTAR TU TURNO.";
-    case 4:
-        return "FIN DEL JUEGO. HAS GANADO.";
-    case 5:
-        return "FIN DEL JUEGO. GANA LA MAQUINA.";
-    case 6:
-        return "FIN DEL JUEGO. EMPATE.";
-    default:
-        return nullptr;
-    }
-}
-
-// After the person's move the line shows it; after the computer's, the computer's. It stays
-// hidden after a pass, at the end, and for an attempt that follows the computer's pass.
-bool linea_ultima_tirada(char *linea, int largo)
-{
-    linea[0] = '\0';
-    if (pierde_turno != 0) {
-        return false;
-    }
-    if (ataca == 1 && (msg < 3 || msg > 6)) {
-        std::snprintf(linea, static_cast<size_t>(largo), "HAS TIRADO EN: %c %d.", 65 + tiradai,
-                      tiradan + 1);
-        return true;
-    }
-    if (primera_tirada == 0 && msg != 2 && (msg < 4 || msg > 6)) {
-        std::snprintf(linea, static_cast<size_t>(largo), "MAQUINA HA TIRADO EN: %c %d.", 65 + imax,
-                      nmax + 1);
-        return true;
-    }
-    return false;
 }
 
 void mensajes()

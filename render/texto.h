@@ -13,11 +13,4 @@ void ejes();
 // The title, the help lines, the last move, the status message and the two disc counts.
 void mensajes();
 
-// The text of status message `codigo` (0 to 6), or nullptr for the codes that show none.
-const char *texto_mensaje(int codigo);
-
-// Writes into `linea` (of `largo` bytes) the last-move line that the window shows now, and
-// returns false, leaving `linea` empty, when no line is shown.
-bool linea_ultima_tirada(char *linea, int largo);
-
 #endif

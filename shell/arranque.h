@@ -3,12 +3,6 @@
 #ifndef VOLTARO_SHELL_ARRANQUE_H
 #define VOLTARO_SHELL_ARRANQUE_H
 
-// Puts the cursor on the first square, row 0 column 0.
-void inicializar_var_globales();
-
-// Clears the console by scrolling the old contents out of sight: 56 line ends.
-void limpiar_pantalla();
-
 // Start-up before the window, in its order: the cursor, the initial position, the console cleared
 // and the banner (no line end: the transcript's first line continues it), the two names (the
 // person "Jugador (blancas)" in slot 0, the computer "Maquina (negras)" in slot 1) and mode 3.

@@ -13,8 +13,8 @@ void estado_de_carga()
 {
     std::memset(matriz, 0, sizeof matriz);
     std::memset(ia, 0, sizeof ia);
-    ataca = 2;
-    no_ataca = 1;
+    ataca = NEGRAS;
+    no_ataca = BLANCAS;
     ptos = 0;
     fin_juego = 0;
     pierde_turno = 0;
@@ -22,7 +22,7 @@ void estado_de_carga()
     modo = 0;
     ganador = 0;
     primera_tirada = 1;
-    msg = 0;
+    msg = MSG_NINGUNO;
     numx = 0;
     num0 = 0;
     imax = 0;
@@ -46,7 +46,7 @@ void poner_tablero(const Dibujo &dibujo)
     for (int fila = 0; fila < TAM; ++fila) {
         for (int col = 0; col < TAM; ++col) {
             const char c = dibujo[fila].at(col);
-            matriz[fila][col] = c == 'B' ? 1 : c == 'N' ? 2 : 0;
+            matriz[fila][col] = c == 'B' ? BLANCAS : c == 'N' ? NEGRAS : VACIA;
         }
     }
 }

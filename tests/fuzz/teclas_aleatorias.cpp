@@ -209,7 +209,7 @@ void comprueba_dominios()
     exige(en_tablero(z_actual, x_actual), "cursor off the board");
     exige((ataca == 1 && no_ataca == 2) || (ataca == 2 && no_ataca == 1),
           "ataca/no_ataca are not 1 and 2");
-    exige(msg >= 0 && msg <= 6, "msg outside 0..6");
+    exige(msg >= MSG_NINGUNO && msg <= MSG_EMPATE, "msg outside 0..6");
     exige(fin_juego >= 0 && fin_juego <= 2, "fin_juego outside 0..2");
     exige(play == 0 || play == 1, "play is not a flag");
     exige(pierde_turno == 0 || pierde_turno == 1, "pierde_turno is not a flag");
@@ -218,11 +218,13 @@ void comprueba_dominios()
 // The game has just ended: the winner and the message follow from the discs on the board.
 void comprueba_final(const Foto &despues)
 {
-    const int blancas = fichas(despues.matriz, 1);
-    const int negras = fichas(despues.matriz, 2);
-    const int ganador_esperado = blancas > negras ? 1 : negras > blancas ? 2 : 0;
+    const int blancas = fichas(despues.matriz, BLANCAS);
+    const int negras = fichas(despues.matriz, NEGRAS);
+    const int ganador_esperado = blancas > negras ? BLANCAS : negras > blancas ? NEGRAS : 0;
     exige(despues.ganador == ganador_esperado, "wrong winner");
-    exige(despues.msg == (ganador_esperado == 0 ? 6 : 3 + ganador_esperado),
+    exige(despues.msg == (blancas > negras   ? MSG_GANA_JUGADOR
+                          : negras > blancas ? MSG_GANA_MAQUINA
+                                             : MSG_EMPATE),
           "wrong end-of-game message");
 }
 
@@ -250,7 +252,7 @@ void comprueba_tirada(const Foto &antes, const Foto &despues, int jugador, int f
     exige(cambiadas == esperadas, "a move did not turn every disc that it flanks");
     exige(fichas(despues.matriz, 0) == fichas(antes.matriz, 0) - 1,
           "a move did not add exactly one disc");
-    exige(despues.fin_juego == 0 && despues.pierde_turno == 0 && despues.msg == 0,
+    exige(despues.fin_juego == 0 && despues.pierde_turno == 0 && despues.msg == MSG_NINGUNO,
           "a played move left a pass count or a message");
 }
 
@@ -272,7 +274,8 @@ void comprueba_turno(const Foto &antes, const Foto &despues)
         exige(despues.ataca == jugador, "a pass did not hand the turn over");
         if (antes.fin_juego == 0) {
             exige(despues.play == 1, "a first pass ended the game");
-            exige(despues.msg == (jugador == 2 ? 2 : 3), "wrong message for a pass");
+            exige(despues.msg == (jugador == NEGRAS ? MSG_MAQUINA_PASA : MSG_JUGADOR_PASA),
+                  "wrong message for a pass");
         } else {
             exige(despues.play == 0, "a second pass in a row did not end the game");
             comprueba_final(despues);
@@ -298,7 +301,7 @@ void comprueba_turno(const Foto &antes, const Foto &despues)
         comprueba_tirada(antes, despues, 1, antes.z_actual, antes.x_actual);
     } else {
         exige(mismo_tablero, "an illegal attempt changed the board");
-        exige(despues.msg == 1, "an illegal attempt did not show its message");
+        exige(despues.msg == MSG_ILEGAL, "an illegal attempt did not show its message");
         exige(despues.ataca == antes.ataca, "an illegal attempt did not give the turn back");
         exige(despues.fin_juego == 0 && despues.pierde_turno == antes.pierde_turno,
               "an illegal attempt changed the pass count");
@@ -309,7 +312,7 @@ void comprueba_turno(const Foto &antes, const Foto &despues)
 // cursor onto empty squares only, the other keys not at all.
 void comprueba_especial(int tecla, const Foto &antes, Foto despues)
 {
-    exige(despues.msg == (antes.msg == 1 ? 0 : antes.msg),
+    exige(despues.msg == (antes.msg == MSG_ILEGAL ? MSG_NINGUNO : antes.msg),
           "a special key did not clear just the illegal-square message");
     const int fila = despues.z_actual;
     const int col = despues.x_actual;

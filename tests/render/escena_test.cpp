@@ -64,7 +64,7 @@ void tira_c5_y_responde()
 }
 
 // A full board at the end of a game, with status message `mensaje`.
-void tablero_final(const Dibujo &tablero, int mensaje)
+void tablero_final(const Dibujo &tablero, std::int8_t mensaje)
 {
     poner_tablero(tablero);
     primera_tirada = 0;
@@ -72,12 +72,13 @@ void tablero_final(const Dibujo &tablero, int mensaje)
     nmax = 7;
     z_actual = 7;
     x_actual = 7;
-    msg = static_cast<std::int8_t>(mensaje);
+    msg = mensaje;
     play = 0;
 }
 
-const std::string BLANCAS(8, 'B');
-const std::string NEGRAS(8, 'N');
+// A row of white discs, and one of black.
+const std::string BLANCA(8, 'B');
+const std::string NEGRA(8, 'N');
 
 // A checkpoint: its picture's name, the game brought there from start-up, and the window's size
 // (0 x 0 for full screen).
@@ -93,7 +94,7 @@ struct Punto {
 void sin_jugada_del_jugador()
 {
     tira_c5_y_responde();
-    msg = 3;
+    msg = MSG_JUGADOR_PASA;
 }
 
 const Punto PUNTOS[] = {
@@ -104,20 +105,22 @@ const Punto PUNTOS[] = {
     {"maquina_sin_jugada",
      [] {
          tira_c5_y_responde();
-         msg = 2;
+         msg = MSG_MAQUINA_PASA;
      }},
     {"jugador_sin_jugada", sin_jugada_del_jugador},
     {"gana_el_jugador",
      [] {
-         tablero_final({BLANCAS, BLANCAS, BLANCAS, BLANCAS, "BBBBNNNN", NEGRAS, NEGRAS, NEGRAS}, 4);
+         tablero_final({BLANCA, BLANCA, BLANCA, BLANCA, "BBBBNNNN", NEGRA, NEGRA, NEGRA},
+                       MSG_GANA_JUGADOR);
      }},
     {"gana_la_maquina",
      [] {
-         tablero_final({NEGRAS, NEGRAS, NEGRAS, NEGRAS, "NNNNBBBB", BLANCAS, BLANCAS, BLANCAS}, 5);
+         tablero_final({NEGRA, NEGRA, NEGRA, NEGRA, "NNNNBBBB", BLANCA, BLANCA, BLANCA},
+                       MSG_GANA_MAQUINA);
      }},
     {"empate",
      [] {
-         tablero_final({BLANCAS, BLANCAS, BLANCAS, BLANCAS, NEGRAS, NEGRAS, NEGRAS, NEGRAS}, 6);
+         tablero_final({BLANCA, BLANCA, BLANCA, BLANCA, NEGRA, NEGRA, NEGRA, NEGRA}, MSG_EMPATE);
      }},
     {"pantalla_5_4", sin_jugada_del_jugador, 1280, 1024},
     {"pantalla_vertical", sin_jugada_del_jugador, 768, 1024},

@@ -98,13 +98,13 @@ TEST(Cursor, SinOtraCasillaVaciaNoSeMueve)
 
 TEST(Cursor, CualquierTeclaEspecialBorraSoloElMensajeDeCasillaIlegal)
 {
-    for (int antes = 0; antes <= 6; ++antes) {
+    for (int antes = MSG_NINGUNO; antes <= MSG_EMPATE; ++antes) {
         for (int tecla : {TECLA_IZQUIERDA, TECLA_ARRIBA, TECLA_DERECHA, TECLA_ABAJO, TECLA_F1}) {
             SCOPED_TRACE("msg " + std::to_string(antes) + ", tecla " + std::to_string(tecla));
             estado_de_arranque();
             msg = static_cast<std::int8_t>(antes);
             keyboard_especial(tecla, 0, 0);
-            EXPECT_EQ(msg, antes == 1 ? 0 : antes);
+            EXPECT_EQ(msg, antes == MSG_ILEGAL ? MSG_NINGUNO : antes);
         }
     }
 }

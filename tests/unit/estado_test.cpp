@@ -14,7 +14,7 @@ const Carga al_cargar = [] {
     int ocupadas = 0;
     for (const auto &fila : matriz) {
         for (int celda : fila) {
-            ocupadas += celda != 0;
+            ocupadas += celda != VACIA;
         }
     }
     return Carga{ocupadas,
@@ -31,12 +31,12 @@ const Carga al_cargar = [] {
 TEST(EstadoDeCarga, ValoresAlCargarElPrograma)
 {
     EXPECT_EQ(al_cargar.celdas_ocupadas, 0);
-    EXPECT_EQ(al_cargar.ataca, 2) << "the first SPACE exchanges it, so the person opens";
-    EXPECT_EQ(al_cargar.no_ataca, 1);
+    EXPECT_EQ(al_cargar.ataca, NEGRAS) << "the first SPACE exchanges it, so the person opens";
+    EXPECT_EQ(al_cargar.no_ataca, BLANCAS);
     EXPECT_EQ(al_cargar.play, 1);
     EXPECT_EQ(al_cargar.primera_tirada, 1);
     EXPECT_EQ(al_cargar.modo, 0);
-    EXPECT_EQ(al_cargar.msg, 0);
+    EXPECT_EQ(al_cargar.msg, MSG_NINGUNO);
     EXPECT_EQ(al_cargar.resto, 0) << "counts, flags, moves, cursor and names all start at 0";
 }
 
@@ -55,7 +55,7 @@ TEST(EstadoInicial, PosicionInicialBorraUnaPartidaAnterior)
 {
     for (auto &fila : matriz) {
         for (int &celda : fila) {
-            celda = 2;
+            celda = NEGRAS;
         }
     }
     posicion_inicial();
@@ -67,8 +67,8 @@ TEST(EstadoInicial, PosicionInicialBorraUnaPartidaAnterior)
 TEST(EstadoInicial, NombresPorJugadorMenosUno)
 {
     estado_de_arranque();
-    EXPECT_STREQ(name[2 - 1], "Maquina (negras)");
-    EXPECT_STREQ(name[1 - 1], "Jugador (blancas)");
+    EXPECT_STREQ(name[NEGRAS - 1], "Maquina (negras)");
+    EXPECT_STREQ(name[BLANCAS - 1], "Jugador (blancas)");
 }
 
 TEST(EstadoInicial, ModoTresElOrdenadorConLaReglaDeLasEsquinas)

@@ -78,7 +78,7 @@ TEST(JugadaModo, ScoresEverySquareAndChoosesWhateverTheCoin)
                 std::srand(semilla);
                 poner_tablero(e.tablero);
                 std::memset(ia, -1, sizeof ia);
-                jugada_modo(ia, 2, 1, modo_juego);
+                jugada_modo(ia, NEGRAS, BLANCAS, modo_juego);
                 EXPECT_EQ(Casilla(imax, nmax), modo_juego == 3 ? e.con_esquinas : e.sin_esquinas)
                     << "seed " << semilla;
                 EXPECT_EQ(std::vector<int>(&ia[0][0], &ia[0][0] + TAM * TAM),
@@ -110,7 +110,7 @@ Casilla prevista_en_la_apertura(unsigned semilla)
 Casilla elegida_en_la_apertura()
 {
     estado_de_arranque();
-    jugada_modo(ia, 2, 1, modo);
+    jugada_modo(ia, NEGRAS, BLANCAS, modo);
     return {imax, nmax};
 }
 

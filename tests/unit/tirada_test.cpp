@@ -101,7 +101,7 @@ TEST(EjecutaTirada, AccumulateAndTestFlags)
                                                 << solo_prueba << " acumular " << acumular);
                 poner_tablero(BANDERAS);
                 ptos = 7;
-                ejecuta_tirada(1, 2, c.fila, c.col, solo_prueba, acumular);
+                ejecuta_tirada(BLANCAS, NEGRAS, c.fila, c.col, solo_prueba, acumular);
                 EXPECT_EQ(ptos, c.ptos_despues[acumular != 0]);
                 const bool juega = c.legal && solo_prueba == 0;
                 EXPECT_EQ(tablero_como_dibujo(), juega ? jugado : BANDERAS);
@@ -112,7 +112,7 @@ TEST(EjecutaTirada, AccumulateAndTestFlags)
 
 TEST(EjecutaTirada, WholeBoardScanOfTheOpeningFindsFourMovesEach)
 {
-    for (int jugador : {1, 2}) {
+    for (int jugador : {BLANCAS, NEGRAS}) {
         poner_tablero(INICIAL);
         EXPECT_TRUE(puede_tirar(jugador, 3 - jugador));
         EXPECT_EQ(ptos, 4) << "player " << jugador;
@@ -127,7 +127,8 @@ TEST(Perft, PublishedCountsFromTheOpening)
 {
     for (int profundidad = 1; profundidad <= 9; ++profundidad) {
         poner_tablero(INICIAL);
-        EXPECT_EQ(perft(1, 2, profundidad), PERFT[profundidad]) << "depth " << profundidad;
+        EXPECT_EQ(perft(BLANCAS, NEGRAS, profundidad), PERFT[profundidad])
+            << "depth " << profundidad;
         EXPECT_EQ(tablero_como_dibujo(), INICIAL) << "depth " << profundidad;
     }
 }
@@ -137,11 +138,11 @@ TEST(Perft, PassesAreOnePlyAndAStuckBoardIsALeaf)
     // White cannot flank the two black discs on the edge; black has three moves.
     const Dibujo blanco_pasa = arriba({"NB......", "NB......"});
     poner_tablero(blanco_pasa);
-    EXPECT_EQ(perft(1, 2, 1), 1u);
-    EXPECT_EQ(perft(1, 2, 2), 3u);
+    EXPECT_EQ(perft(BLANCAS, NEGRAS, 1), 1u);
+    EXPECT_EQ(perft(BLANCAS, NEGRAS, 2), 3u);
     const Dibujo solo_blancas = arriba({"BB......"});
     poner_tablero(solo_blancas);
-    EXPECT_EQ(perft(1, 2, 5), 1u);
+    EXPECT_EQ(perft(BLANCAS, NEGRAS, 5), 1u);
 }
 
 } // namespace

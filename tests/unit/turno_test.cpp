@@ -102,33 +102,37 @@ const std::string EMPATE = "Jugador (blancas) y Maquina (negras) han quedado emp
 // Each row: case; board; before (ataca, pases, z, x); transcript; board after; after (ataca, z, x,
 // msg, fin_juego, pierde_turno, play, ganador).
 const std::vector<Pulsacion> PULSACIONES = {
-    {"persona juega una casilla legal, tras un pase de la maquina", INICIAL, 2, 1, 2, 4,
+    {"persona juega una casilla legal, tras un pase de la maquina", INICIAL, NEGRAS, 1, 2, 4,
      PERSONA + volcado(BLANCAS_EN_2_4) +
          "Jugador (blancas) tir\xC3\xB3 en la posici\xC3\xB3n (2,4)\n\n",
-     BLANCAS_EN_2_4, 1, 2, 4, 0, 0, 0, 1, 0},
-    {"persona intenta una casilla ilegal, tras un pase de la maquina", INICIAL, 2, 1, 0, 0,
-     PERSONA + volcado(INICIAL) + ILEGAL, INICIAL, 2, 0, 0, 1, 0, 1, 1, 0},
-    {"persona intenta una casilla ocupada", INICIAL, 2, 0, 3, 4,
-     PERSONA + volcado(INICIAL) + ILEGAL, INICIAL, 2, 3, 4, 1, 0, 0, 1, 0},
-    {"persona sin jugada: primer pase", SOLO_NEGRAS, 2, 0, 3, 3,
-     PERSONA + PRIMER_PASE + volcado(SOLO_NEGRAS), SOLO_NEGRAS, 1, 3, 3, 3, 1, 1, 1, 0},
-    {"maquina juega y el cursor salta a su casilla", SOLO_NEGRAS, 1, 1, 5, 5,
+     BLANCAS_EN_2_4, BLANCAS, 2, 4, MSG_NINGUNO, 0, 0, 1, 0},
+    {"persona intenta una casilla ilegal, tras un pase de la maquina", INICIAL, NEGRAS, 1, 0, 0,
+     PERSONA + volcado(INICIAL) + ILEGAL, INICIAL, NEGRAS, 0, 0, MSG_ILEGAL, 0, 1, 1, 0},
+    {"persona intenta una casilla ocupada", INICIAL, NEGRAS, 0, 3, 4,
+     PERSONA + volcado(INICIAL) + ILEGAL, INICIAL, NEGRAS, 3, 4, MSG_ILEGAL, 0, 0, 1, 0},
+    {"persona sin jugada: primer pase", SOLO_NEGRAS, NEGRAS, 0, 3, 3,
+     PERSONA + PRIMER_PASE + volcado(SOLO_NEGRAS), SOLO_NEGRAS, BLANCAS, 3, 3, MSG_JUGADOR_PASA, 1,
+     1, 1, 0},
+    {"maquina juega y el cursor salta a su casilla", SOLO_NEGRAS, BLANCAS, 1, 5, 5,
      volcado(NEGRAS_EN_0_2) + "Maquina (negras) (PC) ha tirado en la pos (0,2)\n\n", NEGRAS_EN_0_2,
-     2, 0, 2, 0, 0, 0, 1, 0},
-    {"maquina sin jugada: primer pase", SOLO_BLANCAS, 1, 0, 5, 5,
-     MAQUINA + PRIMER_PASE + volcado(SOLO_BLANCAS), SOLO_BLANCAS, 2, 5, 5, 2, 1, 1, 1, 0},
-    {"segundo pase seguido, de la maquina: gana la persona", NADIE_2_1, 1, 1, 5, 5,
-     MAQUINA + SEGUNDO_PASE + GANA_PERSONA, NADIE_2_1, 2, 5, 5, 4, 2, 1, 0, 1},
-    {"segundo pase seguido, de la persona: gana la maquina", NADIE_1_2, 2, 1, 5, 5,
-     PERSONA + SEGUNDO_PASE + GANA_MAQUINA, NADIE_1_2, 1, 5, 5, 5, 2, 1, 0, 2},
-    {"segundo pase seguido con empate", NADIE_1_1, 2, 1, 5, 5, PERSONA + SEGUNDO_PASE + EMPATE,
-     NADIE_1_1, 1, 5, 5, 6, 2, 1, 0, 0},
-    {"tablero lleno 40-24: gana la persona", LLENO_40_24, 2, 0, 5, 5, GANA_PERSONA, LLENO_40_24, 1,
-     5, 5, 4, 0, 0, 0, 1},
-    {"tablero lleno 32-32: empate, la persona primero", LLENO_32_32, 2, 0, 5, 5, EMPATE,
-     LLENO_32_32, 1, 5, 5, 6, 0, 0, 0, 0},
-    {"tablero lleno 24-40 en el turno de la maquina", LLENO_24_40, 1, 0, 5, 5, GANA_MAQUINA,
-     LLENO_24_40, 2, 5, 5, 5, 0, 0, 0, 2},
+     NEGRAS, 0, 2, MSG_NINGUNO, 0, 0, 1, 0},
+    {"maquina sin jugada: primer pase", SOLO_BLANCAS, BLANCAS, 0, 5, 5,
+     MAQUINA + PRIMER_PASE + volcado(SOLO_BLANCAS), SOLO_BLANCAS, NEGRAS, 5, 5, MSG_MAQUINA_PASA, 1,
+     1, 1, 0},
+    {"segundo pase seguido, de la maquina: gana la persona", NADIE_2_1, BLANCAS, 1, 5, 5,
+     MAQUINA + SEGUNDO_PASE + GANA_PERSONA, NADIE_2_1, NEGRAS, 5, 5, MSG_GANA_JUGADOR, 2, 1, 0,
+     BLANCAS},
+    {"segundo pase seguido, de la persona: gana la maquina", NADIE_1_2, NEGRAS, 1, 5, 5,
+     PERSONA + SEGUNDO_PASE + GANA_MAQUINA, NADIE_1_2, BLANCAS, 5, 5, MSG_GANA_MAQUINA, 2, 1, 0,
+     NEGRAS},
+    {"segundo pase seguido con empate", NADIE_1_1, NEGRAS, 1, 5, 5, PERSONA + SEGUNDO_PASE + EMPATE,
+     NADIE_1_1, BLANCAS, 5, 5, MSG_EMPATE, 2, 1, 0, 0},
+    {"tablero lleno 40-24: gana la persona", LLENO_40_24, NEGRAS, 0, 5, 5, GANA_PERSONA,
+     LLENO_40_24, BLANCAS, 5, 5, MSG_GANA_JUGADOR, 0, 0, 0, BLANCAS},
+    {"tablero lleno 32-32: empate, la persona primero", LLENO_32_32, NEGRAS, 0, 5, 5, EMPATE,
+     LLENO_32_32, BLANCAS, 5, 5, MSG_EMPATE, 0, 0, 0, 0},
+    {"tablero lleno 24-40 en el turno de la maquina", LLENO_24_40, BLANCAS, 0, 5, 5, GANA_MAQUINA,
+     LLENO_24_40, NEGRAS, 5, 5, MSG_GANA_MAQUINA, 0, 0, 0, NEGRAS},
 };
 
 // numx and num0 are left at 0, as if no frame had been drawn since the board changed: a full
@@ -144,7 +148,8 @@ TEST(Turno, SalidaYEstadoDeUnaPulsacionPorCaso)
         fin_juego = p.antes.pases;
         pierde_turno = static_cast<std::int8_t>(p.antes.pases);
         if (p.antes.pases == 1) {
-            msg = p.antes.ataca == 2 ? 2 : 3; // what the other player's pass left showing
+            // What the other player's pass left showing.
+            msg = p.antes.ataca == NEGRAS ? MSG_MAQUINA_PASA : MSG_JUGADOR_PASA;
         }
         z_actual = p.antes.z;
         x_actual = p.antes.x;
@@ -170,20 +175,20 @@ TEST(Turno, PrimerEspacioEnCeroCeroEsIlegalYElTurnoSigueSiendoDeLaPersona)
 {
     estado_de_arranque();
     EXPECT_EQ(espacio(), PERSONA + volcado(INICIAL) + ILEGAL);
-    EXPECT_EQ(msg, 1);
-    EXPECT_EQ(ataca, 2);
-    EXPECT_EQ(no_ataca, 1);
+    EXPECT_EQ(msg, MSG_ILEGAL);
+    EXPECT_EQ(ataca, NEGRAS);
+    EXPECT_EQ(no_ataca, BLANCAS);
 
     keyboard_especial(TECLA_DERECHA, 0, 0);
-    EXPECT_EQ(msg, 0) << "an arrow clears the illegal-square message";
-    EXPECT_EQ(ataca, 2);
+    EXPECT_EQ(msg, MSG_NINGUNO) << "an arrow clears the illegal-square message";
+    EXPECT_EQ(ataca, NEGRAS);
 
     z_actual = 2;
     x_actual = 4;
     const std::string salida = espacio();
     EXPECT_EQ(salida.rfind(PERSONA, 0), 0u) << salida;
-    EXPECT_EQ(matriz[2][4], 1);
-    EXPECT_EQ(ataca, 1);
+    EXPECT_EQ(matriz[2][4], BLANCAS);
+    EXPECT_EQ(ataca, BLANCAS);
 }
 
 TEST(Turno, EspacioSobreLaUltimaFichaDeLaMaquinaEsIlegal)
@@ -195,14 +200,14 @@ TEST(Turno, EspacioSobreLaUltimaFichaDeLaMaquinaEsIlegal)
     espacio();
     ASSERT_EQ(z_actual, imax);
     ASSERT_EQ(x_actual, nmax);
-    EXPECT_EQ(matriz[imax][nmax], 2);
+    EXPECT_EQ(matriz[imax][nmax], NEGRAS);
     EXPECT_EQ(primera_tirada, 0);
 
     const Dibujo antes = tablero_como_dibujo();
     EXPECT_EQ(espacio(), PERSONA + volcado(antes) + ILEGAL);
     EXPECT_EQ(tablero_como_dibujo(), antes);
-    EXPECT_EQ(msg, 1);
-    EXPECT_EQ(ataca, 2);
+    EXPECT_EQ(msg, MSG_ILEGAL);
+    EXPECT_EQ(ataca, NEGRAS);
 }
 
 // The computer breaks ties by chance, so both games draw from the same seed.
@@ -241,11 +246,11 @@ TEST(Turno, UnaJugadaEntreDosPasesReiniciaLaCuenta)
     poner_tablero(SOLO_NEGRAS);
     EXPECT_EQ(espacio(), PERSONA + PRIMER_PASE + volcado(SOLO_NEGRAS));
     EXPECT_EQ(fin_juego, 1);
-    EXPECT_EQ(msg, 3);
+    EXPECT_EQ(msg, MSG_JUGADOR_PASA);
     espacio();
     EXPECT_EQ(fin_juego, 0);
     EXPECT_EQ(pierde_turno, 0);
-    EXPECT_EQ(msg, 0);
+    EXPECT_EQ(msg, MSG_NINGUNO);
     const Dibujo tras_la_maquina = tablero_como_dibujo();
     EXPECT_EQ(espacio(), PERSONA + PRIMER_PASE + volcado(tras_la_maquina));
     EXPECT_EQ(fin_juego, 1);
@@ -259,7 +264,7 @@ TEST(Turno, OtrasTeclasSoloPidenRedibujar)
         SCOPED_TRACE(static_cast<int>(tecla));
         estado_de_arranque();
         espacio();
-        ASSERT_EQ(msg, 1);
+        ASSERT_EQ(msg, MSG_ILEGAL);
         const std::vector<int> antes = foto();
         const int redibujos = redibujos_pedidos;
         EXPECT_EQ(salida_de([tecla] { keyboard(tecla, 0, 0); }), "");

@@ -1,84 +1,52 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that a task needs and that are missing: `jugar` (build and play),
-# `probar` (build and run every test), `lanzamiento` (build the release tarball and run its own
-# suite: what the README's Install section lists for that, no checker), `medir` (build and run
-# the benchmarks), `medir_programa` (measure the whole program), `paquete` (build the Debian
-# package), `fuente` (make the release tarball and the source package only), `captura` (the
-# README's screenshot), `estres` (the first-picture stress run), `debian` (build fresh Debian
-# systems in the unshare modes of mmdebstrap, sbuild and autopkgtest), `herramientas_debian`
-# (Debian's tools that scripts/debian.sh runs) or `emulacion` (qemu's user-mode emulation of the
-# other architectures, for scripts/debian.sh's builds and testbeds for them). Uses sudo when not
-# run as root.
-#
-# What the game's build needs is debian/control's Build-Depends, installed from there (below) for
-# every task that builds; the lists here hold only what that file cannot say.
+# `dependencias.sh TASK` installs the Debian packages that TASK needs and that are missing, through
+# sudo when not run as root: the game's build dependencies from debian/control, the tests' from
+# tests/paquetes, and what the task itself adds (below).
 set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-tarea=${1:-jugar}
+read -r -a pruebas <<<"$(sed 's/#.*//' "$raiz/tests/paquetes" | tr '\n' ' ')"
 
-# Every task but the last four builds the game; the build dependencies of the build-time tests
-# (the nocheck build profile's) only for the tests and the package, where DEB_BUILD_PROFILES says.
+# perfiles: the build profiles under which debian/control's Build-Depends are installed; - for none.
 perfiles=nocheck
-case "$tarea" in
-probar | lanzamiento) perfiles= ;;
-paquete) perfiles=${DEB_BUILD_PROFILES:-} ;;
-fuente | debian | herramientas_debian | emulacion) perfiles=- ;;
+case "${1:-jugar}" in
+jugar) paquetes=(libgl1-mesa-dri) ;;
+# The test command: the tests, the maintainers' checkers, and what the release's test uses
+# (git and xz for the tarball, dpkg-parsechangelog, uscan).
+probar)
+    perfiles=
+    paquetes=("${pruebas[@]}" clang-format clang-tidy cppcheck shellcheck git xz-utils dpkg-dev
+              devscripts)
+    ;;
+lanzamiento) perfiles='' paquetes=("${pruebas[@]}") ;;
+medir) paquetes=(libbenchmark-dev) ;;
+# What drives the real game through the harness: the whole program measured, the screenshot, the
+# first-picture stress run under GNOME's window manager.
+medir_programa) paquetes=("${pruebas[@]}" libbenchmark-dev) ;;
+captura) paquetes=("${pruebas[@]}") ;;
+estres) paquetes=("${pruebas[@]}" mutter dbus-daemon) ;;
+paquete) perfiles=${DEB_BUILD_PROFILES:-} paquetes=(dpkg-dev git xz-utils) ;;
+fuente) perfiles=- paquetes=(dpkg-dev git xz-utils) ;;
+# scripts/debian.sh: fresh systems from the archive (mmdebstrap, uidmap for the unshare modes)
+# and Debian's tools on the source package.
+debian)
+    perfiles=-
+    paquetes=(mmdebstrap uidmap debian-archive-keyring git xz-utils dpkg-dev sbuild autopkgtest
+              piuparts reprotest disorderfs faketime locales-all diffoscope-minimal)
+    ;;
+# Other architectures' programs under qemu's user-mode emulation: the static qemu, registered with
+# the F flag so that it runs inside chroots too, and arch-test, which mmdebstrap asks.
+emulacion) perfiles=- paquetes=(qemu-user-static binfmt-support arch-test) ;;
+*)
+    echo "usage: dependencias.sh jugar|probar|lanzamiento|medir|medir_programa|captura|estres|paquete|fuente|debian|emulacion" >&2
+    exit 2
+    ;;
 esac
 
-# The game on a display with no GL driver of its own (Xvfb, a bare X server) draws through Mesa's
-# software renderer.
-paquetes=(libgl1-mesa-dri)
-# What drives the real game on a private X server, the tests' harness (tests/arnes): Xvfb, and
-# Python with Xlib (XTest for the keys), psutil for the processes and Pillow for the pictures.
-arnes=(xvfb xauth python3 python3-xlib python3-psutil python3-pil)
-# The release's own suite: the harness, the rendering tests' PNG reader, pytest and Valgrind.
-if [ "$tarea" = probar ] || [ "$tarea" = lanzamiento ]; then
-    paquetes+=("${arnes[@]}" libpng-dev python3-pytest valgrind)
-fi
-# The maintainers' checkers, which the repository's test command runs too.
-if [ "$tarea" = probar ]; then
-    paquetes+=(clang-format cppcheck clang-tidy shellcheck)
-fi
-if [ "$tarea" = medir ]; then
-    paquetes+=(libbenchmark-dev)
-fi
-# The whole program measured on a private X server through the harness, frames profiled with
-# Callgrind (scripts/medir_programa.sh); configuring bench/ needs Google Benchmark too.
-if [ "$tarea" = medir_programa ]; then
-    paquetes+=(libbenchmark-dev valgrind "${arnes[@]}")
-fi
-# The README's screenshot (scripts/captura.sh), taken through the harness.
-if [ "$tarea" = captura ]; then
-    paquetes+=("${arnes[@]}")
-fi
-# The first-picture stress run (scripts/estres_primer_fotograma.sh): the game started over and
-# over through the harness, bare and under GNOME's window manager (mutter as an X11 window
-# manager, in a D-Bus session of its own).
-if [ "$tarea" = estres ]; then
-    paquetes+=(mutter dbus-daemon "${arnes[@]}")
-fi
-# The Debian package: dpkg-buildpackage and the release tarball's git and xz. The release's test
-# makes that tarball too, reads the changelog's version and finds the release with uscan
-# (devscripts) on a web server of its own.
-if [ "$tarea" = paquete ] || [ "$tarea" = probar ]; then
-    paquetes+=(dpkg-dev git xz-utils)
-fi
-if [ "$tarea" = probar ]; then
-    paquetes+=(devscripts)
-fi
-if [ "$tarea" = fuente ]; then
-    paquetes=(dpkg-dev git xz-utils)
-fi
-
-# Fresh Debian systems built from the archive, with the archive's keys, by mmdebstrap in its
-# unshare mode (scripts/probar_en_debian.sh; sbuild and autopkgtest, which take its tarballs);
-# uidmap maps the subordinate ids below. Nothing of the game's is needed.
-if [ "$tarea" = debian ]; then
-    paquetes=(mmdebstrap uidmap debian-archive-keyring git)
-    # sbuild's and autopkgtest's unshare modes run as root a user namespace whose ids come from
-    # root's subordinate ranges, which a fresh machine lacks; mmdebstrap as root needs none.
+# sbuild's and autopkgtest's unshare modes map a user namespace's ids from root's subordinate
+# ranges, which a fresh machine lacks.
+if [ "$1" = debian ]; then
     sin_ids=()
     for f in /etc/subuid /etc/subgid; do grep -qs '^root:' "$f" || sin_ids+=("$f"); done
     if [ ${#sin_ids[@]} -gt 0 ]; then
@@ -87,34 +55,13 @@ if [ "$tarea" = debian ]; then
     fi
 fi
 
-# scripts/debian.sh: the source package built, checked and tested in clean systems by Debian's
-# own tools.
-if [ "$tarea" = herramientas_debian ]; then
-    paquetes=(dpkg-dev sbuild autopkgtest piuparts reprotest disorderfs faketime locales-all
-              diffoscope-minimal)
-fi
-
-# The programs of Debian's other architectures run here through qemu's user-mode emulation, which
-# the kernel calls for them (binfmt_misc): the static qemu, whose interpreters binfmt-support
-# registers with the F flag, so that they work inside chroots too (scripts/debian.sh cruza).
-# mmdebstrap makes a system of another architecture only when arch-test says this machine runs
-# its programs (scripts/debian.sh autopkgtest RELEASE ARCH).
-if [ "$tarea" = emulacion ]; then
-    paquetes=(qemu-user-static binfmt-support arch-test)
-fi
-
-# sudo clears the environment, so DEBIAN_FRONTEND is handed to apt-get through env: a question
-# from a package's configuration would otherwise stop a non-root install. Another apt or dpkg at
-# work on the machine (an unattended upgrade, another install) holds dpkg's lock for a while:
-# wait for it rather than fail at once.
-apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
-# apt-get ARGUMENTS, quietly: what it and the packages' scripts say (debconf's notes on a minimal
-# system among them) is shown only when it fails, so that a command's first run says no more than
-# what it installs.
-apt_callado() {
+# apt-get, non-interactive through sudo's clean environment, waiting for another apt's lock, and
+# quiet: what it and the packages' scripts say is shown only when it fails.
+apt() {
     local dicho
     dicho=$(mktemp)
-    if ! "${apt[@]}" -qq "$@" >"$dicho" 2>&1; then
+    if ! "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -qq \
+        "$@" >"$dicho" 2>&1; then
         cat "$dicho" >&2
         rm -f "$dicho"
         exit 1
@@ -124,33 +71,23 @@ apt_callado() {
 
 faltan=()
 for p in "${paquetes[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        faltan+=("$p")
-    fi
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || faltan+=("$p")
 done
 if [ ${#faltan[@]} -gt 0 ]; then
     echo "Installing: ${faltan[*]}"
-    apt_callado update
-    apt_callado install -y --no-install-recommends "${faltan[@]}"
+    apt update
+    apt install -y --no-install-recommends "${faltan[@]}"
 fi
 
-# The game's build dependencies, debian/control's Build-Depends under the build profiles chosen
-# above (apt-get build-dep; build-essential comes with them). apt reads the file as its own
-# unprivileged user, and warns when it cannot (a clone in root's home): it is given a copy in a
-# folder that user can read.
-if [ "$perfiles" != - ]; then
-    [ -f "$raiz/debian/control" ] || {
-        echo "dependencias.sh: no debian/control to read the build dependencies from" >&2
-        exit 1
-    }
-    if ! (cd "$raiz" && dpkg-checkbuilddeps -P "${perfiles// /,}" 2>/dev/null); then
-        echo "Installing the build dependencies that debian/control names"
-        legible=$(mktemp -d)
-        trap 'rm -rf "$legible"' EXIT
-        mkdir "$legible/debian"
-        cp "$raiz/debian/control" "$legible/debian/"
-        chmod -R a+rX "$legible"
-        apt_callado update
-        apt_callado build-dep -y --no-install-recommends -P "${perfiles// /,}" "$legible"
-    fi
+# debian/control's Build-Depends (build-essential comes with them). apt reads the file as its own
+# unprivileged user, who cannot read a clone in root's home: it is given a copy it can read.
+if [ "$perfiles" != - ] && ! (cd "$raiz" && dpkg-checkbuilddeps -P "${perfiles// /,}" 2>/dev/null); then
+    echo "Installing the build dependencies that debian/control names"
+    legible=$(mktemp -d)
+    trap 'rm -rf "$legible"' EXIT
+    mkdir "$legible/debian"
+    cp "$raiz/debian/control" "$legible/debian/"
+    chmod -R a+rX "$legible"
+    apt update
+    apt build-dep -y --no-install-recommends -P "${perfiles// /,}" "$legible"
 fi

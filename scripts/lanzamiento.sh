@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
-# Makes the release tarball of the commit at HEAD: DIR/voltaro-VERSION.tar.xz (DIR is
-# build/lanzamiento unless told) and its .sha256, and prints the tarball's path. VERSION is the one
-# CMakeLists.txt's project() gives. Only the committed tree goes in, under voltaro-VERSION/, less
-# what .gitattributes marks export-ignore (the Debian packaging, CI): git's own archive of the
-# commit, every file with the commit's time and git's fixed modes, compressed by xz with fixed
-# options in one thread. The same commit gives the same bytes from any clone, whatever its
-# folder, its untracked or ignored files, the umask, time zone or locale.
+# Makes the release tarball of the commit at HEAD, DIR/voltaro-VERSION.tar.xz (DIR is
+# build/lanzamiento unless told), and its .sha256, and prints its path; README.md's "Install" says
+# what goes in and why the same commit always gives the same bytes.
 set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 destino=$(realpath -m "${1:-$raiz/build/lanzamiento}")

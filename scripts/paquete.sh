@@ -1,19 +1,10 @@
 #!/usr/bin/env bash
-# Builds the game's Debian packages as Debian builds its own, on the release tarball: the tarball
-# of the commit at HEAD (scripts/lanzamiento.sh) is the source package's voltaro_VERSION.orig.tar.xz
-# byte for byte; unpacked, with this clone's debian/ added, it becomes the source package (format
-# 3.0 (quilt), dpkg-source), from which dpkg-buildpackage (debhelper, debian/rules) builds the
-# binary packages, unpacked anew, in DIR (build/paquete unless told), after installing whatever build
-# dependencies are missing. Prints the path of the game's .deb; install it with
-# `sudo apt install ./build/paquete/voltaro_1.0.0-1_amd64.deb`.
+# Builds the game's Debian packages as Debian builds its own, from the release tarball of the commit
+# at HEAD and this clone's debian/, into DIR (build/paquete unless told), installing the build
+# dependencies that are missing; prints the game's .deb. README.md's "The Debian package" says more.
 #
 #   paquete.sh [DIR]            the source package and the binary packages
-#   paquete.sh --fuente [DIR]   the source package only; prints the path of its .dsc
-#
-# Only committed changes to the game are built; debian/ is taken as it lies in the clone.
-# DEB_BUILD_OPTIONS and DEB_BUILD_PROFILES pass through: `DEB_BUILD_OPTIONS=nocheck
-# DEB_BUILD_PROFILES=nocheck` builds without the build-time tests. dpkg's tools give every file
-# the time of the changelog's last entry, so two builds of the same sources give the same bytes.
+#   paquete.sh --fuente [DIR]   the source package only; prints its .dsc
 set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 solo_fuente=false

@@ -1,9 +1,9 @@
 """The release: one version everywhere, CMake's; the tarball of scripts/lanzamiento.sh the same
 bytes from any clone of the commit, whatever its folder, untracked files, umask, time zone or
-locale; that tarball, with no git and no debian/, built as a distribution builds it, by a compiler
-that has no sanitizers, passing its display-free tests and installed where the distribution
-expects; and uscan finding it where debian/watch says releases are
-published (here a web server of the test's own on the loopback address)."""
+locale; uscan finding it where debian/watch says releases are published (here a web server of the
+test's own on the loopback address); and debian/tests asking for no test package that
+tests/paquetes does not list. (The tarball built as a distribution builds it is
+`scripts/debian.sh probar`'s.)"""
 
 import functools
 import http.server
@@ -18,7 +18,6 @@ import pytest
 
 FUENTES = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 EN_GIT = os.path.exists(os.path.join(FUENTES, ".git"))
-SIN_SANEADORES = os.path.join(FUENTES, "tests", "apoyo", "sin_saneadores.sh")
 PUBLICADO = "https://voltaro.example.org/releases/"  # debian/watch's folder of the releases
 
 
@@ -72,6 +71,8 @@ VERSIONES = {
     "English manual page": lambda c: version_th(lee(FUENTES, "datos/voltaro.6")),
     "Spanish manual page, built": lambda c: version_th(lee(c, "po/man/es/voltaro.6")),
     "AppStream release": lambda c: ultima_de_appstream()[0],
+    "README's build recipe": lambda c: re.search(r"^tar -xf voltaro-(\S+)\.tar\.xz",
+                                                 lee(FUENTES, "README.md"), re.MULTILINE).group(1),
     "debian/changelog, upstream part": lambda c: ejecuta(
         "dpkg-parsechangelog", "-l", os.path.join(FUENTES, "debian/changelog"), "-S",
         "Version").strip().rsplit("-", 1)[0],
@@ -134,52 +135,6 @@ def test_tarball_reproducible(tarballs, version):
     assert f"{carpeta}/sin-seguimiento.txt" not in nombres
 
 
-# A distribution's build of the tarball, as Arch's makepkg makes it (its flags, less the x86-only
-# ones): its own hardening, and its own map of the build folder to where its debug source package
-# puts the sources, which must be what the debugging information names.
-FUENTES_DE_DEPURACION = "/usr/src/debug/voltaro"
-FLAGS_DE_DISTRIBUCION = ("-O2 -pipe -fno-plt -fexceptions -Wp,-D_FORTIFY_SOURCE=3 -Wformat "
-                         "-Werror=format-security -fstack-clash-protection "
-                         "-Wp,-D_GLIBCXX_ASSERTIONS -g")
-
-
-def test_tarball_como_lo_construye_una_distribucion(tarballs, tmp_path):
-    """Unpacked with no git within reach and no debian/, the tarball configures for /usr with a
-    distribution's flags and a compiler that refuses the sanitizers (the sanitizer tests left out,
-    as configure says), builds, passes the display-free tests (unit and fuzz) and installs the game
-    in /usr/bin; the debugging information names the sources where the distribution's map puts
-    them, and nothing of the folder it was built in."""
-    ejecuta("tar", "-xJf", tarballs[0], "-C", str(tmp_path))
-    (fuentes,) = tmp_path.iterdir()
-    construccion, raiz, sin_git = tmp_path / "construccion", tmp_path / "raiz", tmp_path / "sin-git"
-    sin_git.mkdir()
-    llamadas = tmp_path / "llamadas-a-git"
-    (sin_git / "git").write_text(f'#!/bin/sh\necho "git $*" >> "{llamadas}"\nexit 1\n')
-    (sin_git / "git").chmod(0o755)
-    entorno = dict(os.environ, CXX=SIN_SANEADORES, PATH=f"{sin_git}:{os.environ['PATH']}",
-                   CXXFLAGS=f"{FLAGS_DE_DISTRIBUCION} -ffile-prefix-map={tmp_path}="
-                            f"{FUENTES_DE_DEPURACION}",
-                   LDFLAGS="-Wl,-O1 -Wl,--as-needed -Wl,-z,relro -Wl,-z,now")
-    configurado = ejecuta("cmake", "-S", str(fuentes), "-B", str(construccion),
-                          "-DCMAKE_INSTALL_PREFIX=/usr", "-DCMAKE_BUILD_TYPE=None",
-                          "-DVOLTARO_TESTS_SIN_PANTALLA=ON", "-DVOLTARO_WERROR=ON", env=entorno)
-    assert "sanitizer tests left out" in configurado
-    ejecuta("cmake", "--build", str(construccion), "--parallel", str(os.cpu_count()), env=entorno)
-    listadas = ejecuta("ctest", "--test-dir", str(construccion), "--show-only=json-v1")
-    assert "sanitizers" not in listadas and '"fuzz"' in listadas
-    ejecuta("ctest", "--test-dir", str(construccion), "--output-on-failure", "--parallel",
-            str(os.cpu_count()), env=entorno)
-    ejecuta("cmake", "--install", str(construccion), env=dict(entorno, DESTDIR=str(raiz)))
-    assert sorted(os.listdir(raiz / "usr")) == ["bin", "share"]
-    assert os.listdir(raiz / "usr" / "bin") == ["voltaro"]
-    assert not llamadas.exists(), f"git was called: {llamadas.read_text()}"
-
-    depuracion = ejecuta("readelf", "--debug-dump=info", "--wide", str(construccion / "voltaro"))
-    principal = f"{FUENTES_DE_DEPURACION}/{fuentes.name}/shell/main.cpp"
-    assert principal in depuracion, "the debugging information names main.cpp elsewhere"
-    assert str(tmp_path) not in depuracion, "the build's own folder in the debugging information"
-
-
 @pytest.fixture
 def servidor(tarballs):
     """A web server on the loopback address serving the folder of the release tarball."""
@@ -205,3 +160,13 @@ def test_uscan_encuentra_el_lanzamiento(servidor, tarballs, version, tmp_path):
     assert [informe.findtext("upstream-version"), informe.findtext("upstream-url")] == \
         [version, servidor + os.path.basename(tarballs[0])]
 
+
+
+def test_autopkgtest_pide_los_paquetes_de_las_pruebas():
+    """The harness's packages that debian/tests/control asks for are among those tests/paquetes
+    lists, which the README and scripts/dependencias.sh take."""
+    listados = set(re.sub(r"#.*", "", lee(FUENTES, "tests", "paquetes")).split())
+    control = lee(FUENTES, "debian", "tests", "control")
+    for depends in re.findall(r"^Test-Command: .*pytest.*\nDepends: (.*)$", control, re.MULTILINE):
+        pedidos = {p.strip() for p in depends.split(",")} - {"voltaro", "python3"}
+        assert pedidos <= listados, f"not in tests/paquetes: {sorted(pedidos - listados)}"

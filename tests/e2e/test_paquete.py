@@ -6,10 +6,9 @@ into a scratch root it holds the game in /usr/games, its menu entry, its icons, 
 metadata, its manual page in English and in Spanish, its copyright and its changelog, owned by
 root with the usual modes; its dependencies name the package of every library the binary links;
 the menu entry, the metadata and the manual pages pass their checkers and agree with each other
-and with the package; a Spanish desktop reads the menu entry and the metadata in Spanish, an
-English one in English, and `man -L es` finds the Spanish page; GTK takes both icons for SVG
-from their bytes alone and draws them at 48 px; and the unpacked binary opens its window and
-ends with status 0 on ESC."""
+and with the package, and read in English; GTK takes both icons for SVG from their bytes alone and
+draws them at 48 px. (The installed game's start and ESC, and its Spanish texts, are
+debian/tests'.)"""
 
 import configparser
 import glob
@@ -17,7 +16,6 @@ import gzip
 import hashlib
 import os
 import re
-import shutil
 import subprocess
 import xml.etree.ElementTree as ET
 from dataclasses import dataclass
@@ -28,9 +26,6 @@ gi.require_version("GdkPixbuf", "2.0")
 from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402  (after the version it needs)
 
 import pytest
-
-from arnes.juego import Partida
-from arnes.transcripcion import BANNER
 
 FUENTES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 BINARIO = "usr/games/voltaro"
@@ -49,21 +44,13 @@ MODOS = {BINARIO: "-rwxr-xr-x"} | {
 MANTENEDOR = "VOLTARO developers <voltaro@example.org>"
 CLASE_VENTANA = "Voltaro"  # the class of the game's window's WM_CLASS
 XML_LANG = "{http://www.w3.org/XML/1998/namespace}lang"
-# What a desktop shows of the menu entry in each language: name, comment and some of the keywords
-# its menu search matches.
-ESCRITORIO_POR_IDIOMA = [
-    (None, "VOLTARO", "Play Reversi against the computer on a 3D board", {"reversi", "board"}),
-    ("es", "VOLTARO", "Juega al Reversi contra la máquina en un tablero en 3D",
-     {"reversi", "juego", "fichas"}),
-]
-RESUMEN_ES = "Reversi contra la máquina en un tablero en 3D"
+# What an English desktop shows of the menu entry: name, comment and some of the keywords its menu
+# search matches.
+ESCRITORIO = ("VOLTARO", "Play Reversi against the computer on a 3D board", {"reversi", "board"})
 # The translatable texts of the metadata: each English one has its Spanish one beside it.
 TEXTOS_METAINFO = ["name", "summary", "description/p", "releases/release/description/p"]
-# What `man` shows first of the page for each language (-L): header, NAME section and its line.
-MANUAL_POR_IDIOMA = [
-    ("en", MANUAL, ["Games Manual", "NAME", "voltaro - Reversi against the computer"]),
-    ("es", MANUAL_ES, ["Manual de juegos", "NOMBRE", "voltaro - " + RESUMEN_ES]),
-]
+# What `man` shows first of the English page: header, NAME section and its line.
+COMIENZO_DEL_MANUAL = ["Games Manual", "NAME", "voltaro - Reversi against the computer"]
 
 
 def corre(orden, cwd=None, plazo=60, entorno=None):
@@ -199,18 +186,9 @@ def comprueba_escritorio(raiz):
     assert [seccion["Exec"].split()[0], seccion["Icon"], seccion.get("StartupWMClass")] == \
         [os.path.basename(BINARIO), nombre_de(ICONO), CLASE_VENTANA], \
         "the entry's Exec (the binary's name, found on the PATH), Icon and StartupWMClass"
-    comprueba_escritorio_por_idioma(raiz)
-
-
-def comprueba_escritorio_por_idioma(raiz):
-    """GLib's own reading of the entry for each language, as a desktop in it asks for."""
-    entrada = GLib.KeyFile()
-    entrada.load_from_file(os.path.join(raiz, ENTRADA), GLib.KeyFileFlags.KEEP_TRANSLATIONS)
-    for idioma, nombre, comentario, palabras in ESCRITORIO_POR_IDIOMA:
-        leido = [entrada.get_locale_string("Desktop Entry", c, idioma) for c in ("Name", "Comment")]
-        claves = entrada.get_locale_string_list("Desktop Entry", "Keywords", idioma)
-        assert leido + [palabras - set(claves)] == [nombre, comentario, set()], \
-            f"name, comment and missing keywords of the entry in {idioma or 'the default'}"
+    nombre, comentario, palabras = ESCRITORIO
+    assert [seccion["Name"], seccion["Comment"], palabras - set(seccion["Keywords"].split(";"))] \
+        == [nombre, comentario, set()], "the entry's name, comment and missing keywords in English"
 
 
 def nombre_de(ruta):
@@ -235,7 +213,6 @@ def comprueba_metainfo(raiz, version):
         [os.path.basename(METAINFO), os.path.basename(ENTRADA), os.path.basename(BINARIO),
          version, ["es"]], \
         "the metadata's id + .metainfo.xml, launchable, binary, last release and the game's languages"
-    assert componente.findtext(f"summary[@{XML_LANG}='es']") == RESUMEN_ES, "Spanish summary"
     for ruta in TEXTOS_METAINFO:
         textos = componente.findall(ruta)
         ingleses = [t for t in textos if XML_LANG not in t.attrib]
@@ -267,32 +244,23 @@ def comprueba_iconos(raiz):
 
 def comprueba_manual(raiz, tmp):
     """Each page passes mandoc, which also checks that its section is the one of the directory it
-    lies in, and groff, which reads it uncompressed (and, with -k, in UTF-8); `man -L` with the
-    unpacked tree as its only MANPATH shows it for its language. po4a writes every hyphen of the
+    lies in, and groff, which reads it uncompressed (and, with -k, in UTF-8); `man` with the
+    unpacked tree as its only MANPATH shows the English one. po4a writes every hyphen of the
     translated page as a minus, the date's too, which mandoc then shows as written rather than
     reads as a date: the build gives that line its hyphens back."""
-    entorno = dict(os.environ, MANPATH=os.path.join(raiz, "usr/share/man"), LC_ALL="C.UTF-8",
-                   MANWIDTH="80")
-    for idioma, pagina, comienzo in MANUAL_POR_IDIOMA:
+    for idioma, pagina in (("en", MANUAL), ("es", MANUAL_ES)):
         manual = os.path.join(raiz, pagina)
         assert ejecuta("mandoc", "-T", "lint", "-W", "warning", manual) == (0, ""), \
             f"mandoc -T lint on {pagina}"
-        if shutil.which("groff"):
-            plano = os.path.join(tmp, f"voltaro.{idioma}.6")
-            with gzip.open(manual) as comprimido, open(plano, "wb") as f:
-                f.write(comprimido.read())
-            sin_mensajes("groff", "-k", "-man", "-ww", "-z", plano)
-        mostrado = salida_de("man", "-L", idioma, "6", "voltaro", entorno=entorno)
-        faltan = [t for t in comienzo if t not in mostrado]
-        assert faltan == [], (f"texts missing from `man -L {idioma} 6 voltaro`, which begins\n"
-                              f"{mostrado[:300]}")
-
-
-def comprueba_arranque(raiz):
-    with Partida(os.path.join(raiz, BINARIO)) as partida:
-        partida.teclas("Escape")
-        assert partida.espera_salida() == 0, "exit status of the installed game after ESC"
-        assert partida.transcripcion() == BANNER, "whole transcript of the installed game"
+        plano = os.path.join(tmp, f"voltaro.{idioma}.6")
+        with gzip.open(manual) as comprimido, open(plano, "wb") as f:
+            f.write(comprimido.read())
+        sin_mensajes("groff", "-k", "-man", "-ww", "-z", plano)
+    entorno = dict(os.environ, MANPATH=os.path.join(raiz, "usr/share/man"), LC_ALL="C.UTF-8",
+                   MANWIDTH="80")
+    mostrado = salida_de("man", "-L", "en", "6", "voltaro", entorno=entorno)
+    faltan = [t for t in COMIENZO_DEL_MANUAL if t not in mostrado]
+    assert faltan == [], f"texts missing from `man 6 voltaro`, which begins\n{mostrado[:300]}"
 
 
 @dataclass
@@ -333,7 +301,6 @@ GRUPOS = [
     (comprueba_metainfo, lambda p: (p.raiz, p.version)),
     (comprueba_iconos, lambda p: (p.raiz,)),
     (comprueba_manual, lambda p: (p.raiz, p.tmp)),
-    (comprueba_arranque, lambda p: (p.raiz,)),
 ]
 
 

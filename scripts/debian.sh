@@ -47,7 +47,7 @@ tarball() {
 clona() {
     git -C "$raiz" bundle create -q "$tmp/voltaro.bundle" HEAD
     clon=(--customize-hook="copy-in $tmp/voltaro.bundle /tmp"
-          --customize-hook='chroot "$1" git -c init.defaultBranch=main -c advice.detachedHead=false
+          --customize-hook='chroot "$1" git -c init.defaultBranch=main -c advice.detachedHead=false \
               clone -q /tmp/voltaro.bundle /root/voltaro')
 }
 
@@ -140,7 +140,7 @@ probar() {
         --customize-hook="$(printf '%q ' "${paso[@]}" "test command (bash scripts/probar.sh $*)") \"\$1\" en_clon $(printf '%q' "bash scripts/probar.sh $*")" ||
         estado=$?
     echo
-    cat "$tmp/informe"
+    cat "$tmp/informe" 2>/dev/null || true
     return "$estado"
 }
 

@@ -128,7 +128,7 @@ fi
 # cloned into it, and there, as a newcomer would: the play command with no display, the release
 # tarball as the README builds it, and the test command (given CTEST, with those arguments).
 probar() {
-    local release=$1 estado=0 paso=("$raiz/scripts/debian.sh" --paso)
+    local release=$1 estado=0 paso=(bash "$raiz/scripts/debian.sh" --paso)
     shift
     clona
     export VOLTARO_TMP=$tmp VOLTARO_INICIO

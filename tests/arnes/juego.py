@@ -30,9 +30,8 @@ import time
 from arnes import x as xconexion
 from arnes.proceso import cpu, huerfano_muere, reposo
 from arnes.transcripcion import BANNER, lee_turno
+from arnes.x import PLAZO, SONDEO
 
-PLAZO = xconexion.PLAZO  # seconds for anything the game should do at once; reached only on failure
-SONDEO = 0.005  # seconds between two looks at the transcript
 SONDEO_VENTANA = 0.05  # seconds between two searches for the game's window
 PAUSA_ASENTADA = 0.1  # seconds between two reads of the picture while waiting for it to settle
 REINTENTOS = 3  # starts refused by the X server that are started again, in one run
@@ -154,24 +153,21 @@ class Juego:
             return f.read()
 
     def espera(self, condicion, que, plazo=PLAZO, sondeo=SONDEO):
-        """Polls `condicion` until it gives something true and returns it; ErrorJuego after
-        `plazo` seconds or when the game has exited meanwhile."""
-        limite = time.monotonic() + plazo
-        while True:
+        """Waits (arnes.x.espera) until `condicion` gives something true and returns it;
+        ErrorJuego after `plazo` seconds or when the game has exited meanwhile."""
+        def hecho():
             resultado = condicion()
-            if resultado:
+            if resultado or self.proceso.poll() is None:
                 return resultado
-            estado = self.proceso.poll()
-            if estado is not None:
-                resultado = condicion()
-                if resultado:
-                    return resultado
-                raise ErrorJuego(f"the game exited with status {estado} while waiting for {que}"
-                                 + self._contexto())
-            if time.monotonic() > limite:
-                raise ErrorJuego(f"timed out after {plazo:.0f} s waiting for {que}"
-                                 + self._contexto())
-            time.sleep(sondeo)
+            resultado = condicion()  # what the game did just before it exited
+            if not resultado:
+                raise ErrorJuego(f"the game exited with status {self.proceso.returncode} while "
+                                 f"waiting for {que}" + self._contexto())
+            return resultado
+        try:
+            return xconexion.espera(hecho, que, plazo, sondeo)
+        except xconexion.ErrorX as e:
+            raise ErrorJuego(str(e) + self._contexto()) from None
 
     def _contexto(self):
         """What a failure message adds: the game's stderr, who has the keyboard focus and what
@@ -218,7 +214,7 @@ class Juego:
         """(state, waits) of the game's main thread: see arnes.proceso.reposo."""
         return reposo(self.proceso.pid)
 
-    def asentada(self, desde=None, plazo=PLAZO):
+    def asentada(self, desde=None, tamano=None):
         """The window's picture (arnes.imagen.Foto) once the game is idle and the picture steady:
         three reads PAUSA_ASENTADA apart that agree (size, picture, the main thread's count of waits
         and the CPU time of all the game's threads), something drawn, and the game's main thread
@@ -226,23 +222,21 @@ class Juego:
         Mesa's rendering threads while the main thread waits for them, which on a slow machine
         (under emulation) outlasts the reads. With `desde`, a count of waits taken (reposo()) before
         something was done to the window, the thread must also have woken and waited again since, so
-        that what was done has reached it."""
-        limite = time.monotonic() + plazo
-        anterior, iguales = None, 0
-        while time.monotonic() < limite:
+        that what was done has reached it; with `tamano`, (width, height), the picture must be of
+        that size."""
+        lecturas = []  # the last reads, which agree with one another
+
+        def firme():
             estado, esperas = self.reposo()
             foto = self.x.foto(self.ventana)
             ahora = (esperas, cpu(self.proceso.pid), foto)
-            if (ahora == anterior and estado == "S" and (desde is None or esperas > desde)
-                    and not foto.negra()):
-                iguales += 1
-                if iguales == 2:
-                    return foto
-            else:
-                iguales = 0
-            anterior = ahora
-            time.sleep(PAUSA_ASENTADA)
-        raise ErrorJuego(f"no steady picture within {plazo:.0f} s" + self._contexto())
+            quieta = (estado == "S" and (desde is None or esperas > desde) and not foto.negra()
+                      and (tamano is None or foto.tamano == tamano))
+            if not (quieta and lecturas and lecturas[-1] == ahora):
+                lecturas.clear()
+            lecturas.append(ahora)
+            return len(lecturas) == 3 and foto
+        return self.espera(firme, "a steady picture", sondeo=PAUSA_ASENTADA)
 
     def redibujada(self):
         """The settled picture of a plain redraw at the window's present size: the frame for

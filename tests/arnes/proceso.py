@@ -9,9 +9,19 @@ reposo() reads, through psutil, what the harness needs to know of an idle game: 
 main thread ("S" while it waits) and how many times that thread has waited (its voluntary context
 switches: one for each wait for an X event or reply, among others); cpu() the CPU time of all its
 threads, which an idle game does not add to.
+
+para() stops a process that should end when asked: SIGTERM, and SIGKILL when it has not ended
+within PLAZO.
 """
 
+import contextlib
+import os
+import signal
+import subprocess
+
 import psutil
+
+from arnes.x import PLAZO
 
 
 def huerfano_muere(orden):
@@ -32,3 +42,18 @@ def cpu(pid):
     """The CPU time, user and system, of all the threads of process `pid` so far, in seconds."""
     tiempos = psutil.Process(pid).cpu_times()
     return tiempos.user + tiempos.system
+
+
+def para(proceso, grupo=False):
+    """Stops `proceso` (a Popen) and returns its exit status. With `grupo`, for a process started
+    in a session of its own, the signals go to its whole process group, so that what it started
+    ends too."""
+    senala = (lambda senal: os.killpg(proceso.pid, senal)) if grupo else proceso.send_signal
+    with contextlib.suppress(ProcessLookupError):
+        senala(signal.SIGTERM)
+    try:
+        return proceso.wait(PLAZO)
+    except subprocess.TimeoutExpired:
+        with contextlib.suppress(ProcessLookupError):
+            senala(signal.SIGKILL)
+        return proceso.wait()

@@ -2,10 +2,8 @@
 
 It is the one place in the project that starts a private X server, starts the game on a display,
 finds its window, types keys into it, reads its transcript, waits for a settled picture and
-compares pictures. The e2e tests (tests/e2e), the README's screenshot (scripts/captura.py), the
-whole-program benchmark and the first-picture stress run (bench/programa) all drive the game
-through it. Every wait polls until what it awaits holds, with one deadline, arnes.x.PLAZO, which
-only ends a run that hangs. Its modules:
+compares pictures: for the e2e tests, the README's screenshot (scripts/captura.py), the
+whole-program benchmark and the first-picture stress run (bench/programa). Its modules:
 
 - arnes.xvfb: Xvfb, a private X server (-displayfd); `python3 -m arnes.xvfb -- COMMAND` runs a
   command on one.
@@ -22,8 +20,6 @@ only ends a run that hangs. Its modules:
 - arnes.proceso: the game and the server dying with the process that started them; the game's
   main thread idle or not, and the CPU time of all its threads; para(), a process stopped.
 
-It needs Debian's python3-xlib, python3-pil and python3-psutil, and setpriv (util-linux). The
-folder tests/ goes on the import path: for pytest, tests/pytest.ini puts it there; the tools'
-shell entry points (scripts/*.sh) set PYTHONPATH, as `PYTHONPATH=tests python3 -m arnes.xvfb`
-does by hand.
+It needs Debian's python3-xlib, python3-pil and python3-psutil, and setpriv (util-linux), and
+tests/ on the import path: tests/pytest.ini puts it there for pytest, PYTHONPATH=tests for the rest.
 """

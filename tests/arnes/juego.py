@@ -27,10 +27,9 @@ import subprocess
 import tempfile
 import time
 
-from arnes import x as xconexion
 from arnes.proceso import cpu, huerfano_muere, reposo
 from arnes.transcripcion import BANNER, lee_turno
-from arnes.x import PLAZO, SONDEO
+from arnes.x import PLAZO, SONDEO, Conexion, ErrorX, espera
 
 SONDEO_VENTANA = 0.05  # seconds between two searches for the game's window
 PAUSA_ASENTADA = 0.1  # seconds between two reads of the picture while waiting for it to settle
@@ -82,7 +81,7 @@ class Juego:
         try:
             # The harness's own connection is made before the game's, and is the only one it
             # makes: Xvfb turns away some connections made while another client connects.
-            self.x = xconexion.Conexion(pantalla)
+            self.x = Conexion(pantalla)
             while True:
                 try:
                     self._arranca()
@@ -110,14 +109,11 @@ class Juego:
                 stdout=subprocess.DEVNULL if cerrar else self.salida, stderr=err,
                 env=self.entorno, pass_fds=self.pasa_fds,
                 preexec_fn=(lambda: os.close(1)) if cerrar else None)
-        if self.titulo is None:
-            def busca():
+        def busca():
+            if self.titulo is None:
                 return self.x.ventana_de(self.proceso.pid)
-        else:
-            def busca():
-                return self.x.ventana_titulada(self.titulo)
-        self.ventana = self.espera(busca,
-                                   "the game's window to appear", self.plazo_ventana,
+            return self.x.ventana_titulada(self.titulo)
+        self.ventana = self.espera(busca, "the game's window to appear", self.plazo_ventana,
                                    SONDEO_VENTANA)
         self.enfoca()
 
@@ -156,17 +152,15 @@ class Juego:
         """Waits (arnes.x.espera) until `condicion` gives something true and returns it;
         ErrorJuego after `plazo` seconds or when the game has exited meanwhile."""
         def hecho():
+            # Once the game has exited, what it did just before is looked for once more.
             resultado = condicion()
-            if resultado or self.proceso.poll() is None:
-                return resultado
-            resultado = condicion()  # what the game did just before it exited
-            if not resultado:
+            if not resultado and self.proceso.poll() is not None and not (resultado := condicion()):
                 raise ErrorJuego(f"the game exited with status {self.proceso.returncode} while "
                                  f"waiting for {que}" + self._contexto())
             return resultado
         try:
-            return xconexion.espera(hecho, que, plazo, sondeo)
-        except xconexion.ErrorX as e:
+            return espera(hecho, que, plazo, sondeo)
+        except ErrorX as e:
             raise ErrorJuego(str(e) + self._contexto()) from None
 
     def _contexto(self):

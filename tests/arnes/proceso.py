@@ -8,10 +8,7 @@ signal and then executes the command, which keeps setpriv's process id.
 reposo() reads, through psutil, what the harness needs to know of an idle game: the state of its
 main thread ("S" while it waits) and how many times that thread has waited (its voluntary context
 switches: one for each wait for an X event or reply, among others); cpu() the CPU time of all its
-threads, which an idle game does not add to.
-
-para() stops a process that should end when asked: SIGTERM, and SIGKILL when it has not ended
-within PLAZO.
+threads, which an idle game does not add to. para() stops a process.
 """
 
 import contextlib
@@ -45,15 +42,12 @@ def cpu(pid):
 
 
 def para(proceso, grupo=False):
-    """Stops `proceso` (a Popen) and returns its exit status. With `grupo`, for a process started
-    in a session of its own, the signals go to its whole process group, so that what it started
-    ends too."""
+    """Stops `proceso` (a Popen): SIGTERM, then SIGKILL if it has not ended within PLAZO; returns
+    its exit status. With `grupo`, for a process started in a session of its own, the signals go
+    to its whole process group, so that what it started ends too."""
     senala = (lambda senal: os.killpg(proceso.pid, senal)) if grupo else proceso.send_signal
-    with contextlib.suppress(ProcessLookupError):
-        senala(signal.SIGTERM)
-    try:
-        return proceso.wait(PLAZO)
-    except subprocess.TimeoutExpired:
+    for senal, plazo in ((signal.SIGTERM, PLAZO), (signal.SIGKILL, None)):
         with contextlib.suppress(ProcessLookupError):
-            senala(signal.SIGKILL)
-        return proceso.wait()
+            senala(senal)
+        with contextlib.suppress(subprocess.TimeoutExpired):
+            return proceso.wait(plazo)

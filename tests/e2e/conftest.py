@@ -53,13 +53,15 @@ def partida(binario, pantalla):
 
 @pytest.fixture(scope="session")
 def herramienta():
-    """Runs Python with the arguments given on the harness, as the project's tools run (the
-    harness on PYTHONPATH), and returns the finished run, its output as text."""
-    entorno = dict(os.environ, PYTHONPATH=os.path.dirname(os.path.dirname(arnes_juego.__file__)))
+    """Runs Python with the arguments given in the source tree, on the harness as the project's
+    tools run (tests/ on PYTHONPATH), and returns the finished run, its output as text."""
+    pruebas = os.path.dirname(os.path.dirname(arnes_juego.__file__))
+    entorno = dict(os.environ, PYTHONPATH=pruebas)
 
     def corre(*argumentos):
         return subprocess.run(huerfano_muere([sys.executable, *argumentos]), env=entorno,
-                              capture_output=True, text=True, timeout=PLAZO, check=False)
+                              cwd=os.path.dirname(pruebas), capture_output=True, text=True,
+                              timeout=PLAZO, check=False)
     return corre
 
 

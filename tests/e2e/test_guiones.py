@@ -9,14 +9,12 @@ from arnes.imagen import Foto
 from arnes.juego import Juego
 from arnes.transcripcion import TITULO
 
-RAIZ = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
-CAPTURA = f"{RAIZ}/scripts/captura.py"
-ESTRES = f"{RAIZ}/bench/programa/estres_primer_fotograma.py"
+ESTRES = "bench/programa/estres_primer_fotograma.py"
 
 
 def test_captura(herramienta, binario, tmp_path):
     destino = tmp_path / "captura.png"
-    r = herramienta(CAPTURA, binario, str(destino))
+    r = herramienta("scripts/captura.py", binario, str(destino))
     assert (r.returncode, r.stdout) == (0, f"{destino}\n"), r.stderr
     foto = Foto.lee(destino)
     assert foto.tamano == (1024, 768) and not foto.negra(), "the picture of the whole screen"
@@ -26,7 +24,7 @@ def test_captura_fallida_deja_la_anterior(herramienta, tmp_path):
     """A game that does not start fails the command and leaves the picture that was there."""
     destino = tmp_path / "captura.png"
     destino.write_bytes(b"anterior")
-    r = herramienta(CAPTURA, "/bin/false", str(destino))
+    r = herramienta("scripts/captura.py", "/bin/false", str(destino))
     assert r.returncode == 1 and "captura:" in r.stderr
     assert destino.read_bytes() == b"anterior" and os.listdir(tmp_path) == ["captura.png"]
 

@@ -3,7 +3,7 @@
 move to C5, the computer's reply and the cursor moved on, the screen written as PNG to PATH
 (datos/captura.png when none is given). The X server and the game are always stopped.
 
-  python3 scripts/captura.py BINARY [PATH]
+  PYTHONPATH=tests python3 scripts/captura.py BINARY [PATH]
 
 scripts/captura.sh installs what is missing, builds the game and runs this with it.
 """
@@ -12,12 +12,10 @@ import os
 import sys
 import tempfile
 
+from arnes.juego import ErrorJuego, Partida
+from arnes.xvfb import Xvfb
+
 RAIZ = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-# The harness lives under tests/; nothing is written into the source tree (no byte code).
-sys.dont_write_bytecode = True
-sys.path.insert(0, os.path.join(RAIZ, "tests"))
-from arnes.juego import ErrorJuego, Partida  # noqa: E402
-from arnes.xvfb import Xvfb  # noqa: E402
 
 TAMANO = "1024x768"
 # Down twice and Right four times take the cursor from A1 to C5, a legal first move.

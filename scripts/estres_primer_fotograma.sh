@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The first-picture stress run (not part of the test suite): installs what it needs and runs
-# scripts/estres_primer_fotograma.py, which says what it does, with the same options:
-#
-#   scripts/estres_primer_fotograma.sh [-n STARTS] [-e desnudo|mutter|ambos] [-b BINARY]
-#                                      [-c BUSY_LOOPS] [-o FOLDER]
+# The first-picture stress run (bench/programa/estres_primer_fotograma.py, on the test harness):
+# installs what it needs and runs it with the options given. bench/README.md explains it.
 set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 "$raiz/scripts/dependencias.sh" estres
-exec /usr/bin/python3 "$raiz/scripts/estres_primer_fotograma.py" "$@"
+PYTHONPATH="$raiz/tests" exec /usr/bin/python3 \
+    "$raiz/bench/programa/estres_primer_fotograma.py" "$@"

@@ -44,27 +44,8 @@ echo
 echo "== One frame at 1920x1080, from the call until the X server has it"
 "$bench/fotograma"
 echo
-# The median of one column of numbers.
-mediana() {
-    sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'
-}
 echo "== The first display of a process against the later ones, median of $PRIMEROS processes"
-printf '%-40s %10s %10s %9s\n' "" "first" "later ones" "ratio"
-for cache in con sin; do
-    for _ in $(seq "$PRIMEROS"); do
-        if [ $cache = sin ]; then
-            MESA_SHADER_CACHE_DISABLE=true "$bench/fotograma" --primero
-        else
-            "$bench/fotograma" --primero
-        fi
-    done >"$tmp/primeros"
-    primero=$(cut -d' ' -f1 "$tmp/primeros" | mediana)
-    luego=$(cut -d' ' -f2 "$tmp/primeros" | mediana)
-    que="first display, shader cache full"
-    [ $cache = sin ] && que="first display, no shader cache"
-    awk -v q="$que" -v p="$primero" -v l="$luego" \
-        'BEGIN { printf "%-40s %10.2f %10.2f %8.2fx  ms\n", q, p, l, p / l }'
-done
+/usr/bin/python3 "$raiz/bench/programa/conductor.py" --primeros "$bench/fotograma" "$PRIMEROS"
 echo
 
 # Callgrind, twice on a cache of its own: the first run compiles every shader, the second finds

@@ -17,36 +17,35 @@ psutil.
 
 Usage: conductor.py MARCAS JUEGO BASE [ARRANQUES [RONDAS [REPOSO_S]]], by default 11 start-ups
 of each with Mesa's shader cache (and half as many without), 16 rounds of Right, Right, SPACE,
-and 10 seconds idle.
+and 10 seconds idle. conductor.py --primeros FOTOGRAMA VECES: a process's first display against
+its later ones (fotograma --primero), the medians of VECES processes, with the shader cache and
+without.
 """
 
 import math
 import os
 import select
-import statistics
 import struct
+import subprocess
 import sys
 import time
 from dataclasses import dataclass, field
+from statistics import median as mediana
 
 import psutil
 
-# The harness lives under tests/; nothing is written into the source tree (no byte code).
-sys.dont_write_bytecode = True
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                "tests"))
-from arnes.juego import ErrorJuego, Juego  # noqa: E402
+from arnes.juego import ErrorJuego, Juego
+from arnes.proceso import cpu
+from arnes.x import PLAZO, espera
 
 # base_glut's window is found by its title: freeglut sets no _NET_WM_PID with no window manager.
 TITULO_BASE = "base_glut"
-PLAZO = 10.0  # seconds for anything that should happen at once; reached on failure
 CALMA = 0.2  # no swap for this long: the program has settled
 # The same at start-up, which ends with the full-screen frame: that frame, when the first swap was
 # of a cleared buffer, comes after every shader of the scene is compiled, a few tenths of a second
 # with no shader cache, more on a busy machine.
 CALMA_ARRANQUE = 1.5
 TRAS_TECLA = 0.04  # after a key's frame, a wait for any frame that follows it
-DESCARGADO = 5.0  # seconds allowed for a started program to stop after ESC
 
 # Resident memory by where it is mapped: what the shader compiler, the GL driver, the other
 # libraries and the anonymous memory (heap, JIT code, GL buffers) hold.
@@ -76,13 +75,7 @@ def grupo_de(ruta):
 
 def percentil_90(muestras):
     """The value that 90% of the samples do not exceed (nearest rank)."""
-    if not muestras:
-        return 0.0
     return sorted(muestras)[math.ceil(0.9 * len(muestras)) - 1]
-
-
-def mediana(muestras):
-    return statistics.median(muestras) if muestras else 0.0
 
 
 def mediana_de_razones(juego, base):
@@ -110,21 +103,26 @@ class Programa:
             os.close(escritura)
         self.pid = self.juego.proceso.pid
         self.lanzado = self.juego.arrancado
+        self.fotogramas, self.ultima = 0, None
 
     def siguiente(self, plazo):
-        """The time of the program's next swap in ns, or None if none comes within `plazo`."""
+        """The time of the program's next swap in ns, or None if none comes within `plazo`;
+        `fotogramas` counts the swaps read, `ultima` is the last one's time."""
         if not select.select([self.marcas], [], [], plazo)[0]:
             return None
         datos = os.read(self.marcas, 8)
-        return struct.unpack("=q", datos)[0] if len(datos) == 8 else None
+        if len(datos) != 8:
+            return None
+        self.fotogramas += 1
+        self.ultima = struct.unpack("=q", datos)[0]
+        return self.ultima
 
     def calma(self, plazo):
-        """Reads swaps until none has come for `plazo` seconds: (how many came, the last's time
-        or None)."""
-        cuantas, ultima = 0, None
-        while (marca := self.siguiente(plazo)) is not None:
-            cuantas, ultima = cuantas + 1, marca
-        return cuantas, ultima
+        """Reads swaps until none has come for `plazo` seconds; how many came."""
+        antes = self.fotogramas
+        while self.siguiente(plazo) is not None:
+            pass
+        return self.fotogramas - antes
 
     def cierra(self):
         self.juego.__exit__(None, None, None)
@@ -158,47 +156,39 @@ def arranca(p):
     primera = p.siguiente(PLAZO)
     if primera is None:
         raise Fallo(f"{p.nombre} swapped no frame")
-    ultima, fotogramas = primera, 1
-    x = p.juego.x
-    limite = time.monotonic() + PLAZO
-    while not (x.visible(p.juego.ventana) and x.tamano(p.juego.ventana) == (x.ancho, x.alto)):
-        if time.monotonic() > limite:
-            raise Fallo(f"{p.nombre}: its window did not fill the screen")
-        cuantas, marca = p.calma(0.01)
-        fotogramas, ultima = fotogramas + cuantas, marca or ultima
-    cuantas, marca = p.calma(CALMA_ARRANQUE)
-    fotogramas, ultima = fotogramas + cuantas, marca or ultima
+    x, ventana = p.juego.x, p.juego.ventana
+
+    def llena():
+        p.calma(0)
+        return x.visible(ventana) and x.tamano(ventana) == (x.ancho, x.alto)
+    p.juego.espera(llena, "its window to fill the screen", sondeo=0.01)
+    p.calma(CALMA_ARRANQUE)
     p.juego.enfoca()
-    return (primera - p.lanzado) / 1e6, (ultima - p.lanzado) / 1e6, fotogramas
+    return (primera - p.lanzado) / 1e6, (p.ultima - p.lanzado) / 1e6, p.fotogramas
 
 
 def tecla_a_fotograma(p, tecla, cifras):
     """Presses and releases one key; the milliseconds from the press to the next swap."""
-    cifras.de_mas += p.calma(0)[0]
+    cifras.de_mas += p.calma(0)
     antes = time.monotonic_ns()
     p.juego.x.pulsa(tecla)
     marca = p.siguiente(PLAZO)
     p.juego.x.suelta(tecla)
     if marca is None:
         raise Fallo(f"{p.nombre} drew no frame after a key")
-    cifras.de_mas += p.calma(TRAS_TECLA)[0]
+    cifras.de_mas += p.calma(TRAS_TECLA)
     return (marca - antes) / 1e6
 
 
 def termina(p):
-    """ESC, then the exit status; a program that does not stop within DESCARGADO is killed.
-    Waits until the X server has closed the window, so that the next start finds its own."""
-    p.juego.enfoca()
-    p.juego.teclas("Escape")
-    limite = time.monotonic() + DESCARGADO
-    while p.juego.proceso.poll() is None and time.monotonic() < limite:
-        p.calma(0.005)
-    if p.juego.proceso.poll() is None:
-        p.juego.proceso.kill()
-    estado = p.juego.proceso.wait()
+    """ESC, then the exit status, once the X server has closed the window, so that the next start
+    finds its own."""
     try:
+        p.juego.enfoca()
+        p.juego.teclas("Escape")
+        estado = p.juego.espera_salida()
         x, ventana = p.juego.x, p.juego.ventana
-        x.espera(lambda: not x.visible(ventana), "the window to close", PLAZO)
+        espera(lambda: not x.visible(ventana), "the window to close")
     finally:
         p.cierra()
     return estado if estado >= 0 else 128 - estado
@@ -232,24 +222,17 @@ def teclas(p, rondas, cifras):
     p.calma(CALMA)
 
 
-def cpu_ms(pid):
-    """CPU time of every thread of the process so far, user and system, in milliseconds (the
-    kernel counts it in clock ticks, 10 ms each)."""
-    tiempos = psutil.Process(pid).cpu_times()
-    return (tiempos.user + tiempos.system) * 1000
-
-
 def reposo(vivos, cifras, segundos):
     """The programs left without input for `segundos`: their CPU time and any frame they draw."""
-    antes = [cpu_ms(p.pid) for p in vivos]
+    antes = [cpu(p.pid) for p in vivos]
     fin = time.monotonic() + segundos
     while (resta := fin - time.monotonic()) > 0:
         listos = select.select([p.marcas for p in vivos], [], [], resta)[0]
         for p, c in zip(vivos, cifras):
             if p.marcas in listos:
-                c.reposo_fotogramas += p.calma(0)[0]
-    for p, c, cpu in zip(vivos, cifras, antes):
-        c.reposo_cpu_ms = cpu_ms(p.pid) - cpu
+                c.reposo_fotogramas += p.calma(0)
+    for p, c, segundos_antes in zip(vivos, cifras, antes):
+        c.reposo_cpu_ms = (cpu(p.pid) - segundos_antes) * 1000
 
 
 def pico_mib(pid):
@@ -311,6 +294,18 @@ def informe(j, b, reposo_s):
           f"and {b.salida}")
 
 
+def primeros(fotograma, veces):
+    """A process's first display against its later ones, as `fotograma --primero` prints them (in
+    ms): the medians of `veces` processes, with Mesa's shader cache and without."""
+    print(f"{'':<40} {'first':>10} {'later ones':>10} {'ratio':>9}")
+    for que, entorno in (("first display, shader cache full", os.environ),
+                         ("first display, no shader cache",
+                          dict(os.environ, MESA_SHADER_CACHE_DISABLE="true"))):
+        tiempos = [subprocess.run([fotograma, "--primero"], env=entorno, stdout=subprocess.PIPE,
+                                  text=True, check=True).stdout.split() for _ in range(veces)]
+        fila(que, *(mediana(float(t) for t in columna) for columna in zip(*tiempos)), "ms")
+
+
 def cuenta(texto):
     n = int(texto)
     if not 1 <= n <= 1000:
@@ -348,12 +343,17 @@ def mide(marcas, rutas, veces, rondas, reposo_s):
 
 
 def principal(argumentos):
-    if not 3 <= len(argumentos) <= 6:
-        sys.exit("usage: conductor.py MARCAS JUEGO BASE [ARRANQUES [RONDAS [REPOSO_S]]]")
+    solo_primeros = argumentos[:1] == ["--primeros"]
+    if not (len(argumentos) == 3 if solo_primeros else 3 <= len(argumentos) <= 6):
+        sys.exit("usage: conductor.py MARCAS JUEGO BASE [ARRANQUES [RONDAS [REPOSO_S]]]\n"
+                 "       conductor.py --primeros FOTOGRAMA VECES")
     try:
-        numeros = [cuenta(a) for a in argumentos[3:]]
+        numeros = [cuenta(a) for a in argumentos[2 if solo_primeros else 3:]]
     except ValueError as e:
         sys.exit(f"conductor: not a count: {e}")
+    if solo_primeros:
+        primeros(argumentos[1], numeros[0])
+        return 0
     veces, rondas, reposo_s = numeros + [11, 16, 10][len(numeros):]
     try:
         return mide(argumentos[0], argumentos[1:3], veces, rondas, reposo_s)

@@ -27,12 +27,10 @@ import subprocess
 import tempfile
 import time
 
-from arnes import x as xconexion
 from arnes.proceso import cpu, huerfano_muere, reposo
 from arnes.transcripcion import BANNER, lee_turno
+from arnes.x import PLAZO, SONDEO, Conexion, ErrorX, espera
 
-PLAZO = xconexion.PLAZO  # seconds for anything the game should do at once; reached only on failure
-SONDEO = 0.005  # seconds between two looks at the transcript
 SONDEO_VENTANA = 0.05  # seconds between two searches for the game's window
 PAUSA_ASENTADA = 0.1  # seconds between two reads of the picture while waiting for it to settle
 REINTENTOS = 3  # starts refused by the X server that are started again, in one run
@@ -83,7 +81,7 @@ class Juego:
         try:
             # The harness's own connection is made before the game's, and is the only one it
             # makes: Xvfb turns away some connections made while another client connects.
-            self.x = xconexion.Conexion(pantalla)
+            self.x = Conexion(pantalla)
             while True:
                 try:
                     self._arranca()
@@ -111,14 +109,11 @@ class Juego:
                 stdout=subprocess.DEVNULL if cerrar else self.salida, stderr=err,
                 env=self.entorno, pass_fds=self.pasa_fds,
                 preexec_fn=(lambda: os.close(1)) if cerrar else None)
-        if self.titulo is None:
-            def busca():
+        def busca():
+            if self.titulo is None:
                 return self.x.ventana_de(self.proceso.pid)
-        else:
-            def busca():
-                return self.x.ventana_titulada(self.titulo)
-        self.ventana = self.espera(busca,
-                                   "the game's window to appear", self.plazo_ventana,
+            return self.x.ventana_titulada(self.titulo)
+        self.ventana = self.espera(busca, "the game's window to appear", self.plazo_ventana,
                                    SONDEO_VENTANA)
         self.enfoca()
 
@@ -154,24 +149,19 @@ class Juego:
             return f.read()
 
     def espera(self, condicion, que, plazo=PLAZO, sondeo=SONDEO):
-        """Polls `condicion` until it gives something true and returns it; ErrorJuego after
-        `plazo` seconds or when the game has exited meanwhile."""
-        limite = time.monotonic() + plazo
-        while True:
+        """Waits (arnes.x.espera) until `condicion` gives something true and returns it;
+        ErrorJuego after `plazo` seconds or when the game has exited meanwhile."""
+        def hecho():
+            # Once the game has exited, what it did just before is looked for once more.
             resultado = condicion()
-            if resultado:
-                return resultado
-            estado = self.proceso.poll()
-            if estado is not None:
-                resultado = condicion()
-                if resultado:
-                    return resultado
-                raise ErrorJuego(f"the game exited with status {estado} while waiting for {que}"
-                                 + self._contexto())
-            if time.monotonic() > limite:
-                raise ErrorJuego(f"timed out after {plazo:.0f} s waiting for {que}"
-                                 + self._contexto())
-            time.sleep(sondeo)
+            if not resultado and self.proceso.poll() is not None and not (resultado := condicion()):
+                raise ErrorJuego(f"the game exited with status {self.proceso.returncode} while "
+                                 f"waiting for {que}" + self._contexto())
+            return resultado
+        try:
+            return espera(hecho, que, plazo, sondeo)
+        except ErrorX as e:
+            raise ErrorJuego(str(e) + self._contexto()) from None
 
     def _contexto(self):
         """What a failure message adds: the game's stderr, who has the keyboard focus and what
@@ -218,7 +208,7 @@ class Juego:
         """(state, waits) of the game's main thread: see arnes.proceso.reposo."""
         return reposo(self.proceso.pid)
 
-    def asentada(self, desde=None, plazo=PLAZO):
+    def asentada(self, desde=None, tamano=None):
         """The window's picture (arnes.imagen.Foto) once the game is idle and the picture steady:
         three reads PAUSA_ASENTADA apart that agree (size, picture, the main thread's count of waits
         and the CPU time of all the game's threads), something drawn, and the game's main thread
@@ -226,23 +216,21 @@ class Juego:
         Mesa's rendering threads while the main thread waits for them, which on a slow machine
         (under emulation) outlasts the reads. With `desde`, a count of waits taken (reposo()) before
         something was done to the window, the thread must also have woken and waited again since, so
-        that what was done has reached it."""
-        limite = time.monotonic() + plazo
-        anterior, iguales = None, 0
-        while time.monotonic() < limite:
+        that what was done has reached it; with `tamano`, (width, height), the picture must be of
+        that size."""
+        lecturas = []  # the last reads, which agree with one another
+
+        def firme():
             estado, esperas = self.reposo()
             foto = self.x.foto(self.ventana)
             ahora = (esperas, cpu(self.proceso.pid), foto)
-            if (ahora == anterior and estado == "S" and (desde is None or esperas > desde)
-                    and not foto.negra()):
-                iguales += 1
-                if iguales == 2:
-                    return foto
-            else:
-                iguales = 0
-            anterior = ahora
-            time.sleep(PAUSA_ASENTADA)
-        raise ErrorJuego(f"no steady picture within {plazo:.0f} s" + self._contexto())
+            quieta = (estado == "S" and (desde is None or esperas > desde) and not foto.negra()
+                      and (tamano is None or foto.tamano == tamano))
+            if not (quieta and lecturas and lecturas[-1] == ahora):
+                lecturas.clear()
+            lecturas.append(ahora)
+            return len(lecturas) == 3 and foto
+        return self.espera(firme, "a steady picture", sondeo=PAUSA_ASENTADA)
 
     def redibujada(self):
         """The settled picture of a plain redraw at the window's present size: the frame for

@@ -8,10 +8,17 @@ signal and then executes the command, which keeps setpriv's process id.
 reposo() reads, through psutil, what the harness needs to know of an idle game: the state of its
 main thread ("S" while it waits) and how many times that thread has waited (its voluntary context
 switches: one for each wait for an X event or reply, among others); cpu() the CPU time of all its
-threads, which an idle game does not add to.
+threads, which an idle game does not add to. para() stops a process.
 """
 
+import contextlib
+import os
+import signal
+import subprocess
+
 import psutil
+
+from arnes.x import PLAZO
 
 
 def huerfano_muere(orden):
@@ -32,3 +39,15 @@ def cpu(pid):
     """The CPU time, user and system, of all the threads of process `pid` so far, in seconds."""
     tiempos = psutil.Process(pid).cpu_times()
     return tiempos.user + tiempos.system
+
+
+def para(proceso, grupo=False):
+    """Stops `proceso` (a Popen): SIGTERM, then SIGKILL if it has not ended within PLAZO; returns
+    its exit status. With `grupo`, for a process started in a session of its own, the signals go
+    to its whole process group, so that what it started ends too."""
+    senala = (lambda senal: os.killpg(proceso.pid, senal)) if grupo else proceso.send_signal
+    for senal, plazo in ((signal.SIGTERM, PLAZO), (signal.SIGKILL, None)):
+        with contextlib.suppress(ProcessLookupError):
+            senala(senal)
+        with contextlib.suppress(subprocess.TimeoutExpired):
+            return proceso.wait(plazo)

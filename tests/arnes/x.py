@@ -6,9 +6,9 @@ has it, types keys through the XTest extension (as a person's keyboard would, to
 has the focus; a key's press and release apart too, for a caller that times what a press does),
 reads a window's size and properties, reads a window's whole picture back (arnes.imagen.Foto,
 decoded as the server lays out its images: its byte order, its pixmap formats and the window's
-visual, all read from the connection),
-and maps, unmaps and resizes a window, each waited for. tapa() maps another client's window over
-the whole screen for as long as it is open.
+visual, all read from the connection), and maps, unmaps and resizes a window, each waited for.
+tapa() maps another client's window over the whole screen for as long as it is open. espera() is
+every wait of the harness: a condition polled until it holds, with one deadline, PLAZO.
 
 Key names are the X keysym names (those xdotool takes too): "space", "Escape", "Left", "a"...
 """
@@ -29,12 +29,23 @@ from arnes.imagen import Foto, FormatoX
 # settled picture with its every program under qemu's emulation of arm64, took 21 s on a loaded
 # machine).
 PLAZO = 120.0
-SONDEO = 0.01  # seconds between two looks at what is awaited
+SONDEO = 0.005  # seconds between two looks at what is awaited
 RETARDO = 12  # milliseconds between two keys when the caller says nothing
 
 
 class ErrorX(Exception):
     """The X server did not do or show what was asked of it in time."""
+
+
+def espera(condicion, que, plazo=PLAZO, sondeo=SONDEO):
+    """Polls `condicion` every `sondeo` seconds until it gives something true, and returns that;
+    ErrorX after `plazo` seconds. Every wait of the harness, and of the tools on it, is this."""
+    limite = time.monotonic() + plazo
+    while not (resultado := condicion()):
+        if time.monotonic() > limite:
+            raise ErrorX(f"timed out after {plazo:.0f} s waiting for {que}")
+        time.sleep(sondeo)
+    return resultado
 
 
 class Conexion:
@@ -127,19 +138,6 @@ class Conexion:
                 return ventana.id
         return None
 
-    # Waiting for the server.
-
-    def espera(self, condicion, que, plazo=PLAZO):
-        """Polls `condicion` until it is true and returns it; ErrorX after `plazo` seconds."""
-        limite = time.monotonic() + plazo
-        while True:
-            resultado = condicion()
-            if resultado:
-                return resultado
-            if time.monotonic() > limite:
-                raise ErrorX(f"timed out after {plazo:.0f} s waiting for {que}")
-            time.sleep(SONDEO)
-
     # The keyboard.
 
     def foco(self):
@@ -155,7 +153,7 @@ class Conexion:
         self.d.sync()
         if error.get_error():
             raise ErrorX(f"cannot give window {ventana.id} the focus: {error.get_error()}")
-        self.espera(lambda: self.foco() == ventana.id, f"window {ventana.id} to have the focus")
+        espera(lambda: self.foco() == ventana.id, f"window {ventana.id} to have the focus")
 
     def codigo(self, tecla):
         keysym = XK.string_to_keysym(tecla)
@@ -222,19 +220,19 @@ class Conexion:
     def redimensiona(self, ventana, ancho, alto):
         ventana = self.ventana(ventana)
         ventana.configure(width=ancho, height=alto)
-        self.espera(lambda: self.tamano(ventana) == (ancho, alto),
-                    f"window {ventana.id} to be {ancho}x{alto}")
+        espera(lambda: self.tamano(ventana) == (ancho, alto),
+               f"window {ventana.id} to be {ancho}x{alto}")
 
     def desmapea(self, ventana):
         ventana = self.ventana(ventana)
         ventana.unmap()
-        self.espera(lambda: ventana.get_attributes().map_state == X.IsUnmapped,
-                    f"window {ventana.id} to be unmapped")
+        espera(lambda: ventana.get_attributes().map_state == X.IsUnmapped,
+               f"window {ventana.id} to be unmapped")
 
     def mapea(self, ventana):
         ventana = self.ventana(ventana)
         ventana.map()
-        self.espera(lambda: self.visible(ventana), f"window {ventana.id} to be mapped")
+        espera(lambda: self.visible(ventana), f"window {ventana.id} to be mapped")
 
 
 @contextlib.contextmanager
@@ -245,7 +243,7 @@ def tapa(nombre=None):
         encima = otra.raiz.create_window(0, 0, otra.ancho, otra.alto, 0, X.CopyFromParent,
                                          background_pixel=otra.d.screen().white_pixel)
         encima.map()
-        otra.espera(lambda: otra.visible(encima), "the covering window to be mapped")
+        espera(lambda: otra.visible(encima), "the covering window to be mapped")
         try:
             yield encima.id
         finally:

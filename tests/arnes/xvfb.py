@@ -20,10 +20,9 @@ import socket
 import subprocess
 import sys
 
-from arnes.proceso import huerfano_muere
+from arnes.proceso import huerfano_muere, para
 
 TAMANO = "1920x1080"
-PLAZO_PARADA = 5  # seconds for the server to end on SIGTERM before it is killed
 
 
 class ErrorXvfb(Exception):
@@ -62,13 +61,7 @@ class Xvfb:
         return entorno
 
     def __exit__(self, *excepcion):
-        if self.proceso.poll() is None:
-            self.proceso.terminate()
-            try:
-                self.proceso.wait(PLAZO_PARADA)
-            except subprocess.TimeoutExpired:
-                self.proceso.kill()
-        self.proceso.wait()
+        para(self.proceso)
         if self.nombre:
             _quita_socket_muerto(f"/tmp/.X11-unix/X{self.nombre[1:]}")
         return False

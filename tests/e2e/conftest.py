@@ -1,20 +1,18 @@
 """The end-to-end tests' fixtures: the game binary (--voltaro PATH), the X display the tests run
-on (DISPLAY, a private Xvfb of the test command's or of xvfb-run's), and the running game.
-
-The harness (tests/arnes) is put on the import path from here, so that the tests run from the
-source tree as it is, in the build's test command as in the package's autopkgtest."""
+on (DISPLAY, a private Xvfb of the test command's or of xvfb-run's), the running game, and the
+project's tools run on the harness. pytest.ini puts the harness (tests/arnes) on the import path."""
 
 import os
 import re
+import subprocess
 import sys
 
 import pytest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-
-from arnes import juego as arnes_juego  # noqa: E402  (after the path it needs)
-from arnes.juego import Partida  # noqa: E402
-from arnes.x import Conexion  # noqa: E402
+from arnes import juego as arnes_juego
+from arnes.juego import Partida
+from arnes.proceso import huerfano_muere
+from arnes.x import PLAZO, Conexion
 
 
 def pytest_addoption(parser):
@@ -51,6 +49,20 @@ def partida(binario, pantalla):
     """The game running, its window focused, its banner printed (arnes.juego.Partida)."""
     with Partida(binario) as p:
         yield p
+
+
+@pytest.fixture(scope="session")
+def herramienta():
+    """Runs Python with the arguments given in the source tree, on the harness as the project's
+    tools run (tests/ on PYTHONPATH), and returns the finished run, its output as text."""
+    pruebas = os.path.dirname(os.path.dirname(arnes_juego.__file__))
+    entorno = dict(os.environ, PYTHONPATH=pruebas)
+
+    def corre(*argumentos):
+        return subprocess.run(huerfano_muere([sys.executable, *argumentos]), env=entorno,
+                              cwd=os.path.dirname(pruebas), capture_output=True, text=True,
+                              timeout=PLAZO, check=False)
+    return corre
 
 
 def pytest_terminal_summary(terminalreporter):

@@ -5,26 +5,21 @@ an X image as the server lays it out: the same picture from a little-endian serv
 arm64's Xvfb) and a big-endian one (s390x's), whatever the pixel's size and the visual's masks."""
 
 import os
-import subprocess
 import sys
 
 import pytest
 
 from arnes.imagen import Foto, FormatoX
-from arnes.x import PLAZO, Conexion, ErrorX
-
-ARNES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+from arnes.x import Conexion, ErrorX
 
 
 @pytest.mark.parametrize("guion, estado", [("sys.exit(3)", 3),
                                            ("os.kill(os.getpid(), signal.SIGTERM)", 143)],
                          ids=["exit status", "killed by a signal"])
-def test_orden_en_xvfb_propio(guion, estado):
+def test_orden_en_xvfb_propio(herramienta, guion, estado):
     programa = ("import os, signal, sys\nfrom arnes.x import Conexion\nx = Conexion()\n"
                 "print(os.environ['DISPLAY'], x.ancho, x.alto, flush=True)\n" + guion)
-    r = subprocess.run([sys.executable, "-m", "arnes.xvfb", "--tamano", "640x480", "--",
-                        sys.executable, "-c", programa], env=dict(os.environ, PYTHONPATH=ARNES),
-                       capture_output=True, text=True, timeout=PLAZO, check=False)
+    r = herramienta("-m", "arnes.xvfb", "--tamano", "640x480", "--", sys.executable, "-c", programa)
     assert r.returncode == estado, f"exit status; stderr {r.stderr!r}"
     nombre, ancho, alto = r.stdout.split()
     assert (ancho, alto) == ("640", "480"), "the private server's screen"

@@ -4,41 +4,34 @@ what the whole-program benchmark leans on: a window found by its title, a descri
 program, a key timed from its press."""
 
 import os
-import subprocess
 
 from arnes.imagen import Foto
 from arnes.juego import Juego
-from arnes.proceso import huerfano_muere
 from arnes.transcripcion import TITULO
 
-RAIZ = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+ESTRES = "bench/programa/estres_primer_fotograma.py"
 
 
-def corre(orden, plazo=120):
-    return subprocess.run(huerfano_muere(["/usr/bin/python3", *orden]), capture_output=True,
-                          text=True, timeout=plazo, check=False)
-
-
-def test_captura(binario, tmp_path):
+def test_captura(herramienta, binario, tmp_path):
     destino = tmp_path / "captura.png"
-    r = corre([f"{RAIZ}/scripts/captura.py", binario, str(destino)])
+    r = herramienta("scripts/captura.py", binario, str(destino))
     assert (r.returncode, r.stdout) == (0, f"{destino}\n"), r.stderr
     foto = Foto.lee(destino)
     assert foto.tamano == (1024, 768) and not foto.negra(), "the picture of the whole screen"
 
 
-def test_captura_fallida_deja_la_anterior(tmp_path):
+def test_captura_fallida_deja_la_anterior(herramienta, tmp_path):
     """A game that does not start fails the command and leaves the picture that was there."""
     destino = tmp_path / "captura.png"
     destino.write_bytes(b"anterior")
-    r = corre([f"{RAIZ}/scripts/captura.py", "/bin/false", str(destino)])
+    r = herramienta("scripts/captura.py", "/bin/false", str(destino))
     assert r.returncode == 1 and "captura:" in r.stderr
     assert destino.read_bytes() == b"anterior" and os.listdir(tmp_path) == ["captura.png"]
 
 
-def test_estres(binario, tmp_path):
-    r = corre([f"{RAIZ}/scripts/estres_primer_fotograma.py", "-n", "2", "-e", "desnudo", "-c",
-               "0", "-b", binario, "-o", str(tmp_path)])
+def test_estres(herramienta, binario, tmp_path):
+    r = herramienta(ESTRES, "-n", "2", "-e", "desnudo", "-c", "0", "-b", binario, "-o",
+                    str(tmp_path))
     assert r.returncode == 0, r.stdout + r.stderr
     assert r.stdout.splitlines()[-2:] == ["on bare X: 0 wrong first pictures in 2 starts",
                                           f"pictures in {tmp_path}"]
@@ -48,7 +41,7 @@ def test_estres(binario, tmp_path):
     assert referencia.tamano == (1280, 960) and not referencia.negra()
 
 
-def test_estres_cuenta_las_fotos_distintas(binario, tmp_path):
+def test_estres_cuenta_las_fotos_distintas(herramienta, binario, tmp_path):
     """Starts whose picture is not the reference's are counted, kept and fail the run: from the
     second start on, the game draws through Mesa's other software renderer, softpipe, whose
     pixels are not llvmpipe's."""
@@ -60,8 +53,8 @@ exec "{binario}"
 """)
     juego.chmod(0o755)
     fotos = tmp_path / "fotos"
-    r = corre([f"{RAIZ}/scripts/estres_primer_fotograma.py", "-n", "2", "-e", "desnudo", "-c",
-               "0", "-b", str(juego), "-o", str(fotos)])
+    r = herramienta(ESTRES, "-n", "2", "-e", "desnudo", "-c", "0", "-b", str(juego), "-o",
+                    str(fotos))
     assert r.returncode == 1, r.stdout + r.stderr
     assert r.stdout.splitlines()[-2] == "on bare X: 2 wrong first pictures in 2 starts"
     assert sorted(os.listdir(fotos)) == ["desnudo-1.png", "desnudo-2.png",

@@ -48,7 +48,7 @@ class Juego:
     """One run of `orden` with its standard output going to `salida` (a file object,
     subprocess.PIPE or DEVNULL, or None to close it), under `entorno` (os.environ when None),
     on the display that entorno's DISPLAY names. A context manager: on the way in it starts the
-    game and waits for its window (`plazo_ventana` seconds at most) and focuses it; on the way
+    game and waits for its window and focuses it; on the way
     out it kills the game if it is still there. `proceso` is the game's process, `ventana` its
     window's id, `x` the harness's connection (arnes.x.Conexion) to that display. With `titulo`
     the window is the one of that title instead (for a program that does not set _NET_WM_PID);
@@ -56,14 +56,12 @@ class Juego:
     `arrancado` is the CLOCK_MONOTONIC time (time.monotonic_ns) just before the start that
     counts."""
 
-    def __init__(self, orden, salida=subprocess.DEVNULL, entorno=None, plazo_ventana=PLAZO,
-                 titulo=None, pasa_fds=()):
+    def __init__(self, orden, salida=subprocess.DEVNULL, entorno=None, titulo=None, pasa_fds=()):
         self.orden = list(orden)
         self.titulo = titulo
         self.pasa_fds = tuple(pasa_fds)
         self.salida = salida
         self.entorno = entorno
-        self.plazo_ventana = plazo_ventana
         self.proceso = None
         self.ventana = None
         self.x = None
@@ -113,7 +111,7 @@ class Juego:
             if self.titulo is None:
                 return self.x.ventana_de(self.proceso.pid)
             return self.x.ventana_titulada(self.titulo)
-        self.ventana = self.espera(busca, "the game's window to appear", self.plazo_ventana,
+        self.ventana = self.espera(busca, "the game's window to appear", PLAZO,
                                    SONDEO_VENTANA)
         self.enfoca()
 

@@ -27,6 +27,8 @@ from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402  (after the version
 
 import pytest
 
+from arnes.x import PLAZO
+
 FUENTES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 BINARIO = "usr/games/voltaro"
 ENTRADA = "usr/share/applications/voltaro.desktop"
@@ -53,8 +55,8 @@ TEXTOS_METAINFO = ["name", "summary", "description/p", "releases/release/descrip
 COMIENZO_DEL_MANUAL = ["Games Manual", "NAME", "voltaro - Reversi against the computer"]
 
 
-def corre(orden, cwd=None, plazo=60, entorno=None):
-    return subprocess.run(orden, cwd=cwd, capture_output=True, text=True, timeout=plazo,
+def corre(orden, cwd=None, entorno=None):
+    return subprocess.run(orden, cwd=cwd, capture_output=True, text=True, timeout=PLAZO,
                           check=False, env=entorno)
 
 

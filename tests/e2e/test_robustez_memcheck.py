@@ -13,16 +13,15 @@ from arnes.juego import Juego
 from arnes.reglas import teclas_barrida
 
 ESTADO_DE_ERROR = 86  # valgrind's exit status when it found an error; the game never uses it
-PLAZO_VALGRIND = 120  # seconds for start-up and for the whole game under valgrind; about 5 do
 SUPRESIONES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "valgrind.supp")
 
 
-def juega(orden, teclas, salida, plazo):
+def juega(orden, teclas, salida):
     """Runs `orden` with the keys, its transcript into the file `salida`; returns its exit
     status and its transcript."""
-    with open(salida, "wb") as out, Juego(orden, salida=out, plazo_ventana=plazo) as juego:
+    with open(salida, "wb") as out, Juego(orden, salida=out) as juego:
         juego.teclas(*teclas, retardo=0)
-        estado = juego.espera_salida(plazo)
+        estado = juego.espera_salida()
     with open(salida, "rb") as f:
         return estado, f.read()
 
@@ -35,10 +34,9 @@ def test_memcheck(binario, pantalla, tmp_path):
                 "--leak-check=full", "--errors-for-leak-kinds=definite,possible",
                 f"--suppressions={SUPRESIONES}", "--num-callers=40", "--keep-debuginfo=yes",
                 f"--log-file={informe}"]
-    estado, transcripcion = juega(memcheck + [binario], teclas, tmp_path / "memcheck",
-                                  PLAZO_VALGRIND)
+    estado, transcripcion = juega(memcheck + [binario], teclas, tmp_path / "memcheck")
     assert estado == 1, (f"exit status {estado} under memcheck (expected 1, {ESTADO_DE_ERROR} "
                          "when it found errors); its report:\n"
                          + informe.read_bytes().decode(errors="replace")[-6000:])
-    _, esperada = juega([binario], teclas, tmp_path / "sin_memcheck", 10)
+    _, esperada = juega([binario], teclas, tmp_path / "sin_memcheck")
     assert transcripcion == esperada, "transcript under memcheck"

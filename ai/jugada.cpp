@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int MODO_ESQUINAS = 3; // the mode whose computer prefers a legal corner
-
 // Prefers a legal corner over the greedy choice. `referencia` starts as the best score on the
 // board; corner (0,0) takes the choice and becomes the reference, and each later corner takes it
 // when it scores more than the reference or when no corner has been taken yet.

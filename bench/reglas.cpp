@@ -15,14 +15,14 @@ namespace {
 void tras_la_primera_tirada()
 {
     posicion_inicial();
-    ejecuta_tirada(1, 2, 2, 4, 0, 0);
+    ejecuta_tirada(BLANCAS, NEGRAS, 2, 4, 0, 0);
 }
 
 void BM_ProbarUnaCasilla(benchmark::State &medida)
 {
     posicion_inicial();
     for (auto _ : medida) {
-        ejecuta_tirada(1, 2, 2, 4, 1, 0);
+        ejecuta_tirada(BLANCAS, NEGRAS, 2, 4, 1, 0);
         benchmark::DoNotOptimize(ptos);
     }
 }
@@ -32,7 +32,7 @@ void BM_BarrerElTablero(benchmark::State &medida)
 {
     tras_la_primera_tirada();
     for (auto _ : medida) {
-        benchmark::DoNotOptimize(puede_tirar(2, 1));
+        benchmark::DoNotOptimize(puede_tirar(NEGRAS, BLANCAS));
     }
 }
 BENCHMARK(BM_BarrerElTablero);
@@ -41,7 +41,7 @@ void BM_JugadaModo(benchmark::State &medida)
 {
     tras_la_primera_tirada();
     for (auto _ : medida) {
-        jugada_modo(ia, 2, 1, 3);
+        jugada_modo(ia, NEGRAS, BLANCAS, MODO_ESQUINAS);
         benchmark::DoNotOptimize(imax);
         benchmark::DoNotOptimize(nmax);
     }
@@ -57,9 +57,9 @@ void BM_TurnoDelOrdenador(benchmark::State &medida)
     std::memcpy(antes, matriz, sizeof matriz);
     for (auto _ : medida) {
         std::memcpy(matriz, antes, sizeof matriz);
-        if (puede_tirar(2, 1)) {
-            jugada_modo(ia, 2, 1, 3);
-            ejecuta_tirada(2, 1, imax, nmax, 0, 0);
+        if (puede_tirar(NEGRAS, BLANCAS)) {
+            jugada_modo(ia, NEGRAS, BLANCAS, MODO_ESQUINAS);
+            ejecuta_tirada(NEGRAS, BLANCAS, imax, nmax, 0, 0);
         }
         benchmark::ClobberMemory();
     }
@@ -70,7 +70,7 @@ void BM_Perft6(benchmark::State &medida)
 {
     posicion_inicial();
     for (auto _ : medida) {
-        benchmark::DoNotOptimize(perft(1, 2, 6));
+        benchmark::DoNotOptimize(perft(BLANCAS, NEGRAS, 6));
     }
 }
 BENCHMARK(BM_Perft6)->Unit(benchmark::kMicrosecond);

@@ -16,6 +16,8 @@ constexpr int VACIA = 0;   // an empty square
 constexpr int BLANCAS = 1; // white: the person, who opens
 constexpr int NEGRAS = 2;  // black: the computer
 
+constexpr int MODO_ESQUINAS = 3; // the game mode whose computer prefers a legal corner
+
 // The status message codes of msg, by what the window says (render/texto.cpp has the texts). The
 // three that end the game come last, in a row.
 constexpr std::int8_t MSG_NINGUNO = 0;      // nothing: a move was played
@@ -37,8 +39,7 @@ extern int ptos;                   // flank counter left by ejecuta_tirada: dire
 extern int fin_juego;              // consecutive turns without a legal move (0, 1 or 2; 2 ends it)
 extern std::int8_t pierde_turno;   // 1 after a turn whose player had no legal move, 0 after a move
 extern int play;                   // 1 while the game runs, 0 once it has ended
-extern int modo;                   // game mode: 0 at load, 3 from start-up on (computer opponent
-                                   // with the corner rule)
+extern int modo;                   // game mode: 0 at load, MODO_ESQUINAS from start-up on
 extern int ganador;                // winner once ended: BLANCAS, NEGRAS, or 0 for a draw
 extern std::int8_t primera_tirada; // 1 until the computer has played its first move
 extern std::int8_t msg;            // status message shown in the window, one of MSG_*

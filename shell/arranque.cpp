@@ -38,5 +38,5 @@ void preparar_partida()
     std::fflush(stdout);
     pon_nombre(BLANCAS, "Jugador (blancas)");
     pon_nombre(NEGRAS, "Maquina (negras)");
-    modo = 3;
+    modo = MODO_ESQUINAS;
 }

@@ -331,12 +331,14 @@ case "$orden $#" in
     lintian_de_unstable "$@"
     ;;
 "comprueba 1") construido "$1" && comprueba_de "$1" ;;
-"autopkgtest 1") construido "$1" && autopkgtest_de "$1" ;;
-"autopkgtest 2")
-    construido "$1" "$2"
-    "$raiz/scripts/dependencias.sh" emulacion
-    emulacion "$2"
-    autopkgtest_de "$1" "$2"
+"autopkgtest 1" | "autopkgtest 2")
+    [ "${2:-$arquitectura}" != "$arquitectura" ] || set -- "$1"
+    construido "$@"
+    if [ $# -eq 2 ]; then
+        "$raiz/scripts/dependencias.sh" emulacion
+        emulacion "$2"
+    fi
+    autopkgtest_de "$@"
     ;;
 "piuparts 1") construido "$1" && piuparts_de "$1" ;;
 "reprotest 0") reprotest_de ;;

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the rules benchmarks in build-medir/ and runs them: ten repetitions of
-# each, reported as mean, median, standard deviation and coefficient of variation. Extra
-# arguments go to the benchmark (for example --benchmark_filter=Turno).
+# The rules benchmarks, ten repetitions each; arguments go to Google Benchmark (e.g.
+# --benchmark_filter=Turno). bench/README.md explains them.
 set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 "$raiz/scripts/dependencias.sh" medir

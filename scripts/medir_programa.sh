@@ -1,13 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the game and the whole-program benchmarks (bench/programa/)
-# in Release in build-medir/, and measures the game on a private Xvfb server at 1920x1080 with
-# Mesa's software renderer, every figure beside a baseline taken in the same run:
-#   - start-up, key to frame, idle CPU and memory, against base_glut, a bare full-screen freeglut
-#     program (bench/programa/conductor.py, on the test harness);
-#   - one frame of display against a bare clear and swap of the same window (fotograma);
-#   - where a frame's instructions go, by library, under Callgrind.
-# The X server is the harness's (python3 -m arnes.xvfb), which runs the measuring half of this
-# script on it and always stops it. About two minutes, most of it Callgrind.
+# The whole-program benchmark: the game against baselines on a private Xvfb (the harness's, which
+# runs this script's second half with --en-xvfb and always stops it). bench/README.md explains it.
 set -euo pipefail
 raiz=$(cd "$(dirname "$0")/.." && pwd)
 construccion="$raiz/build-medir"

@@ -218,7 +218,7 @@ class Juego:
         """(state, waits) of the game's main thread: see arnes.proceso.reposo."""
         return reposo(self.proceso.pid)
 
-    def asentada(self, desde=None, plazo=PLAZO):
+    def asentada(self, desde=None, plazo=PLAZO, orden=None):
         """The window's picture (arnes.imagen.Foto) once the game is idle and the picture steady:
         three reads PAUSA_ASENTADA apart that agree (size, picture, the main thread's count of waits
         and the CPU time of all the game's threads), something drawn, and the game's main thread
@@ -226,12 +226,13 @@ class Juego:
         Mesa's rendering threads while the main thread waits for them, which on a slow machine
         (under emulation) outlasts the reads. With `desde`, a count of waits taken (reposo()) before
         something was done to the window, the thread must also have woken and waited again since, so
-        that what was done has reached it."""
+        that what was done has reached it. `orden` is the byte order its pixels are read in (the X
+        server's when None)."""
         limite = time.monotonic() + plazo
         anterior, iguales = None, 0
         while time.monotonic() < limite:
             estado, esperas = self.reposo()
-            foto = self.x.foto(self.ventana)
+            foto = self.x.foto(self.ventana, orden)
             ahora = (esperas, cpu(self.proceso.pid), foto)
             if (ahora == anterior and estado == "S" and (desde is None or esperas > desde)
                     and not foto.negra()):

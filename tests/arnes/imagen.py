@@ -23,7 +23,7 @@ class FormatoX:
     """How an X server lays out an image's pixels in Z format, as it says on connecting: the byte
     order of a pixel's bytes (`orden`, "little" or "big"), the bits a pixel takes and the bits
     each row is padded to (the pixmap format of the image's depth), and the red, green and blue
-    masks of the window's visual (`mascaras`)."""
+    masks of the visual that the screen shows it by (`mascaras`)."""
     orden: str
     bits_por_pixel: int
     relleno: int

@@ -206,7 +206,7 @@ class Juego:
         """(state, waits) of the game's main thread: see arnes.proceso.reposo."""
         return reposo(self.proceso.pid)
 
-    def asentada(self, desde=None, tamano=None):
+    def asentada(self, desde=None, tamano=None, orden=None):
         """The window's picture (arnes.imagen.Foto) once the game is idle and the picture steady:
         three reads PAUSA_ASENTADA apart that agree (size, picture, the main thread's count of waits
         and the CPU time of all the game's threads), something drawn, and the game's main thread
@@ -215,12 +215,12 @@ class Juego:
         (under emulation) outlasts the reads. With `desde`, a count of waits taken (reposo()) before
         something was done to the window, the thread must also have woken and waited again since, so
         that what was done has reached it; with `tamano`, (width, height), the picture must be of
-        that size."""
+        that size. `orden` is the byte order its pixels are read in (the X server's when None)."""
         lecturas = []  # the last reads, which agree with one another
 
         def firme():
             estado, esperas = self.reposo()
-            foto = self.x.foto(self.ventana)
+            foto = self.x.foto(self.ventana, orden)
             ahora = (esperas, cpu(self.proceso.pid), foto)
             quieta = (estado == "S" and (desde is None or esperas > desde) and not foto.negra()
                       and (tamano is None or foto.tamano == tamano))

@@ -5,10 +5,10 @@ sets on it (_NET_WM_PID) or by its title, gives a window the keyboard focus and 
 has it, types keys through the XTest extension (as a person's keyboard would, to whichever window
 has the focus; a key's press and release apart too, for a caller that times what a press does),
 reads a window's size and properties, reads a window's whole picture back (arnes.imagen.Foto,
-decoded as the server lays out its images: its byte order, its pixmap formats and the window's
-visual, all read from the connection), and maps, unmaps and resizes a window, each waited for.
-tapa() maps another client's window over the whole screen for as long as it is open. espera() is
-every wait of the harness: a condition polled until it holds, with one deadline, PLAZO.
+decoded as the screen shows it: the server's byte order, its pixmap formats and the root
+window's visual, all read from the connection), and maps, unmaps and resizes a window, each waited
+for. tapa() maps another client's window over the whole screen for as long as it is open. espera()
+is every wait of the harness: a condition polled until it holds, with one deadline, PLAZO.
 
 Key names are the X keysym names (those xdotool takes too): "space", "Escape", "Left", "a"...
 """
@@ -64,11 +64,17 @@ class Conexion:
         self.ancho, self.alto = pantalla.width_in_pixels, pantalla.height_in_pixels
         self._pid = self.d.intern_atom("_NET_WM_PID")
         info = self.d.display.info
-        self._orden = "big" if info.image_byte_order == X.MSBFirst else "little"
+        self.orden = "big" if info.image_byte_order == X.MSBFirst else "little"
         self._formatos = {f.depth: (f.bits_per_pixel, f.scanline_pad)
                           for f in info.pixmap_formats}
-        self._mascaras = {v.visual_id: (v.red_mask, v.green_mask, v.blue_mask)
-                          for p in info.roots for d in p.allowed_depths for v in d.visuals}
+        # Pixels are read as the screen shows them: by the root window's visual, as Xvfb's -fbdir
+        # file and `xwd -root` read them too. A window's own visual may say otherwise: a
+        # big-endian Xvfb gives GL windows visuals whose masks are the root's with their bytes
+        # swapped (red 0xff00, green 0xff0000, blue 0xff000000), by which the opening that
+        # s390x's Xvfb shows as amd64's does would read with red and green swapped, blue lost.
+        self._mascaras = next((v.red_mask, v.green_mask, v.blue_mask)
+                              for d in pantalla.allowed_depths for v in d.visuals
+                              if v.visual_id == pantalla.root_visual)
 
     def __enter__(self):
         return self
@@ -204,16 +210,15 @@ class Conexion:
             valor = valor.encode("latin-1")
         return self.d.get_atom_name(p.property_type), valor
 
-    def foto(self, ventana=None):
-        """The whole picture of `ventana` (the root window, the screen, when None) as a Foto."""
+    def foto(self, ventana=None, orden=None):
+        """The whole picture of `ventana` (the root window, the screen, when None) as a Foto, its
+        pixels' bytes read in the byte order `orden` ("little" or "big"; the server's when
+        None)."""
         ventana = self.raiz if ventana is None else self.ventana(ventana)
         ancho, alto = self.tamano(ventana)
         imagen = ventana.get_image(0, 0, ancho, alto, X.ZPixmap, 0xFFFFFFFF)
-        return Foto.de_x(ancho, alto, imagen.data, self.formato(imagen.depth, imagen.visual))
-
-    def formato(self, profundidad, visual):
-        """The FormatoX of this server's images of `profundidad` bits of colour on `visual`."""
-        return FormatoX(self._orden, *self._formatos[profundidad], self._mascaras[visual])
+        formato = FormatoX(orden or self.orden, *self._formatos[imagen.depth], self._mascaras)
+        return Foto.de_x(ancho, alto, imagen.data, formato)
 
     # What a window manager or a person does to a window, each waited for.
 

@@ -10,7 +10,8 @@ read -r -a pruebas <<<"$(sed 's/#.*//' "$raiz/tests/paquetes" | tr '\n' ' ')"
 
 # perfiles: the build profiles under which debian/control's Build-Depends are installed; - for none.
 perfiles=nocheck
-case "${1:-jugar}" in
+tarea=${1:-jugar}
+case "$tarea" in
 jugar) paquetes=(libgl1-mesa-dri) ;;
 # The test command: the tests, the maintainers' checkers, and what the release's test uses
 # (git and xz for the tarball, dpkg-parsechangelog, uscan).
@@ -46,7 +47,7 @@ esac
 
 # sbuild's and autopkgtest's unshare modes map a user namespace's ids from root's subordinate
 # ranges, which a fresh machine lacks.
-if [ "$1" = debian ]; then
+if [ "$tarea" = debian ]; then
     sin_ids=()
     for f in /etc/subuid /etc/subgid; do grep -qs '^root:' "$f" || sin_ids+=("$f"); done
     if [ ${#sin_ids[@]} -gt 0 ]; then

@@ -77,9 +77,9 @@ juega() {
 # README's Install section, run as it stands, with what it lists installed and no checker, as a
 # distribution would run it: its own flags (Arch's), with the sources mapped to its debug source
 # folder; a g++ that refuses -fsanitize=, as GCC does on architectures with no sanitizer runtimes; a
-# git that fails; and a sudo that installs into a staging root. Then the game must be in /usr/bin alone, the debugging information
-# must name the sources where the map puts them and nothing of the build folder, and git must
-# never have been called.
+# git that fails; and a sudo that installs into a staging root. Then the game must be in /usr/bin
+# alone, the debugging information must name the sources where the map puts them and nothing of
+# the build folder, and git must never have been called.
 lanzamiento() {
     local depuracion=/usr/src/debug/voltaro envoltorios=$sistema/tmp/envoltorios
     en_clon 'bash scripts/dependencias.sh lanzamiento' || return 1
@@ -124,21 +124,29 @@ if [ "${1:-}" = --paso ]; then
     exit
 fi
 
+# `paso TITLE COMMAND...`: a hook of mmdebstrap's that runs COMMAND as a step of `probar`.
+paso() {
+    printf '%q ' bash "$raiz/scripts/debian.sh" --paso "$1"
+    printf '"$1"'
+    shift
+    printf ' %q' "$@"
+}
+
 # `probar RELEASE [CTEST...]`: a fresh minimal RELEASE with git and ca-certificates, the commit
 # cloned into it, and there, as a newcomer would: the play command with no display, the release
 # tarball as the README builds it, and the test command (given CTEST, with those arguments).
 probar() {
-    local release=$1 estado=0 paso=(bash "$raiz/scripts/debian.sh" --paso)
+    local release=$1 estado=0
     shift
     clona
     export VOLTARO_TMP=$tmp VOLTARO_INICIO
     VOLTARO_INICIO=$(date +%s)
     sistema_de "$release" /dev/null --variant=minbase --include=git,ca-certificates "${clon[@]}" \
         --customize-hook="copy-in $("$raiz/scripts/lanzamiento.sh" "$tmp" 2>/dev/null) /tmp" \
-        --customize-hook="$(printf '%q ' "${paso[@]}" 'play command (bash scripts/jugar.sh)') \"\$1\" juega" \
-        --customize-hook="$(printf '%q ' "${paso[@]}" "release tarball, as the README builds it") \"\$1\" lanzamiento" \
-        --customize-hook="$(printf '%q ' "${paso[@]}" "test command (bash scripts/probar.sh $*)") \"\$1\" en_clon $(printf '%q' "bash scripts/probar.sh $*")" ||
-        estado=$?
+        --customize-hook="$(paso 'play command (bash scripts/jugar.sh)' juega)" \
+        --customize-hook="$(paso 'release tarball, as the README builds it' lanzamiento)" \
+        --customize-hook="$(paso "test command (bash scripts/probar.sh $*)" en_clon \
+            "bash scripts/probar.sh $*")" || estado=$?
     echo
     cat "$tmp/informe" 2>/dev/null || true
     return "$estado"

@@ -48,10 +48,10 @@ class Juego:
     """One run of `orden` with its standard output going to `salida` (a file object,
     subprocess.PIPE or DEVNULL, or None to close it), under `entorno` (os.environ when None),
     on the display that entorno's DISPLAY names. A context manager: on the way in it starts the
-    game and waits for its window and focuses it; on the way
-    out it kills the game if it is still there. `proceso` is the game's process, `ventana` its
-    window's id, `x` the harness's connection (arnes.x.Conexion) to that display. With `titulo`
-    the window is the one of that title instead (for a program that does not set _NET_WM_PID);
+    game, waits for its window and focuses it; on the way out it kills the game if it is still
+    there. `proceso` is the game's process, `ventana` its window's id, `x` the harness's
+    connection (arnes.x.Conexion) to that display. With `titulo` the window is the one of that
+    title instead (for a program that does not set _NET_WM_PID);
     the descriptors `pasa_fds` stay open in the started program under their numbers.
     `arrancado` is the CLOCK_MONOTONIC time (time.monotonic_ns) just before the start that
     counts."""

@@ -1,8 +1,7 @@
 // ai/jugada.cpp — the computer player.
 #include "ai/jugada.h"
 
-#include <cstdlib>
-
+#include "ai/moneda.h"
 #include "game/estado.h"
 #include "game/tirada.h"
 
@@ -44,7 +43,7 @@ void jugada_modo(int puntos[TAM][TAM], int jugador, int contrario, int modo_jueg
                 imax = fila;
                 nmax = col;
                 mejor = ptos;
-            } else if (ptos == mejor && std::rand() % 10 > 4) {
+            } else if (ptos == mejor && moneda() % 10 > 4) {
                 imax = fila;
                 nmax = col;
             }

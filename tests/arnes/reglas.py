@@ -154,7 +154,7 @@ def elige_blancas(tablero):
 
 # A short game, as pairs of the person's square and the computer's reply: after five moves each
 # white has no disc left, so white passes, black passes too and the game ends, won by black.
-# The replies are the ones the computer's coin toss gives with the C library's unseeded rand().
+# The replies are the ones the computer's coin gives unseeded (the C library's rand() sequence).
 BARRIDA = [((5, 3), (3, 2)), ((2, 3), (5, 4)), ((3, 5), (3, 6)), ((4, 2), (5, 2)),
            ((2, 4), (1, 4))]
 

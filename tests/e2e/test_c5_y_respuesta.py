@@ -53,8 +53,8 @@ def test_c5_y_respuesta(partida):
     tablero = juega(TRAS_C5, *respuesta.casilla, NEGRA)
     assert respuesta.bruto == (volcado(tablero) + b"Maquina (negras) (PC) ha tirado en la pos "
                                b"(%d,%d)\n\n" % respuesta.casilla), "computer's reply"
-    # The rendering tests' picture of the reply is of (2,5), the choice of rand() unseeded, as
-    # in a newly started game.
+    # The rendering tests' picture of the reply is of (2,5), the choice of the coin unseeded,
+    # as in a newly started game.
     if respuesta.casilla == (2, 5):
         cambio = frente_a_guardada(partida.asentada(), "tras_la_respuesta")
         assert not cambio, f"the picture after the reply against the rendering tests' one: {cambio}"

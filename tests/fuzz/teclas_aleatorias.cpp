@@ -3,8 +3,8 @@
 //
 // Each seed of a fixed list drives a std::mt19937 that picks keys: every ordinary key 0-255, every
 // GLUT special key code and arbitrary ints, biased towards the arrows and SPACE so that most games
-// are played to their end. The computer's coin tosses come from rand(), seeded alike, so a run is
-// the same every time. The two exits end a game: the window stand-in below turns them into an
+// are played to their end. The computer's coin (ai/moneda.h) is seeded alike, so a run is the same
+// every time. The two exits end a game: the window stand-in below turns them into an
 // exception, and the driver puts the state back as start-up leaves it and starts the next game.
 //
 // Usage: teclas_aleatorias [games]   (15000 by default). Prints one summary line on stderr and
@@ -18,6 +18,7 @@
 #include <random>
 #include <tuple>
 
+#include "ai/moneda.h"
 #include "apoyo/tablero.h"
 #include "game/estado.h"
 #include "input/peticiones.h"
@@ -490,7 +491,7 @@ int main(int argc, char **argv)
     for (std::size_t i = 0; i < SEMILLAS.size(); ++i) {
         donde.semilla = SEMILLAS[i];
         std::mt19937 azar(SEMILLAS[i]);
-        std::srand(SEMILLAS[i]);
+        siembra_moneda(SEMILLAS[i]);
         const long hasta = partidas * static_cast<long>(i + 1) / static_cast<long>(SEMILLAS.size());
         for (donde.partida = 0; cuenta.partidas < hasta; ++donde.partida) {
             juega_partida(azar, cuenta);

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
 #include <ostream>
 #include <string>
 
+#include "ai/moneda.h"
 #include "apoyo/tablero.h"
 #include "game/estado.h"
 #include "input/teclado.h"
@@ -54,11 +54,11 @@ void tira_c5()
     pulsa(TECLA_ESPACIO);
 }
 
-// ... and the computer replies, its coin tossed on rand() seeded with 1, which is rand() unseeded:
-// the reply of a newly started game, (2,5), which the end-to-end tests see on the real game.
+// ... and the computer replies, its coin seeded with 1, which is the coin unseeded: the reply of a
+// newly started game, (2,5), which the end-to-end tests see on the real game.
 void tira_c5_y_responde()
 {
-    std::srand(1);
+    siembra_moneda(1);
     tira_c5();
     pulsa(TECLA_ESPACIO);
 }

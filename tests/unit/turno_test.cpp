@@ -1,10 +1,10 @@
 // The turn controller: one press of SPACE is one whole turn; ESC and SPACE after the end exit.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "ai/moneda.h"
 #include "apoyo/tablero.h"
 #include "game/estado.h"
 #include "input/teclado.h"
@@ -226,7 +226,7 @@ TEST(Turno, FlechasEntreLosTurnosNoCambianLaJugadaDeLaMaquina)
                 keyboard_especial(tecla, 0, 0);
             }
         }
-        std::srand(7);
+        siembra_moneda(7);
         espacio();
         EXPECT_EQ(z_actual, imax);
         EXPECT_EQ(x_actual, nmax);

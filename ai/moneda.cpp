@@ -2,9 +2,10 @@
 #include "ai/moneda.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 #ifdef __GLIBC__
+
+#include <stdlib.h> // NOLINT(modernize-deprecated-headers): random_r() is glibc's, not <cstdlib>'s
 
 namespace {
 
@@ -34,6 +35,8 @@ int moneda()
 }
 
 #else
+
+#include <cstdlib>
 
 // A C library with no random_r(): the coin is its rand() itself, shared with the whole process.
 void siembra_moneda(unsigned semilla)
